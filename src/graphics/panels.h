@@ -1,0 +1,9 @@
+// The overlays: title, user panel, search panel and corner ripples.
+#pragma once
+
+extern double ripples_start_time;
+
+void draw_user_panel();
+void draw_search_panel(double t);
+void draw_title();
+void draw_corner_ripples(double t);

@@ -1,0 +1,6 @@
+#include "platform/boinc_graphics.h"
+
+int boinc_init_graphics(void (*worker)()) {
+    worker();
+    return 0;
+}

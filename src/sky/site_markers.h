@@ -1,0 +1,11 @@
+// Three places on earth, marked at the point of the sky overhead of each.
+#pragma once
+
+extern bool show_sites;          // true at start
+extern double sites_built_at;    // dtime() of the last build
+
+void make_site_markers(float radius_factor);
+
+// Frame step (while show_sites): turn with the clock since the last build,
+// replay the three figures and, while show_earth, the earth marble.
+void draw_site_markers(double t);

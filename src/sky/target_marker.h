@@ -1,0 +1,8 @@
+// The gunsight: two orange rings and four ticks around the current target.
+#pragma once
+
+void draw_gunsight(float ra, float dec, float size);
+void make_gunsight_list(float ra, float dec, float size);
+
+// Frame step: rebuild at the latest target if the worker moved it, then replay.
+void draw_target_marker();
