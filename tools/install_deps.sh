@@ -3,7 +3,7 @@
 # packages. Safe to run again: it installs only what is missing.
 set -euo pipefail
 packages=(
-  cmake g++ make clang libclang-rt-dev
+  cmake g++ make clang libclang-rt-dev python3-minimal
   boinc-dev libboinc-app-dev boinc-client
   freeglut3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libjpeg-dev libx11-dev
   libgtest-dev googletest
