@@ -20,10 +20,13 @@ const float frame_gunsight_size = 0.5f;
 // What the current list shows, to record it again in a new context.
 float shown_ra = 0, shown_dec = 0, shown_size = 0;
 
-// A closed ring of 20 vertices around (0, 0), in degrees of RA and Dec.
+// A closed ring of 20 vertices around (0, 0), in degrees of RA and Dec. It is
+// recorded as a strip that ends on its first vertex: the same 20 segments as a
+// line loop, which Mesa mishandles in display lists replayed in feedback mode.
 void draw_ring(float radius) {
-    glBegin(GL_LINE_LOOP);
-    for (int i = 0; i < 20; i++) {
+    glBegin(GL_LINE_STRIP);
+    for (int k = 0; k <= 20; k++) {
+        int i = k % 20;
         double theta = i * 360.0 / 20 * 2 * pi / 360;
         celestial_vertex((float)(radius * std::cos(theta)), (float)(radius * std::sin(theta)));
     }

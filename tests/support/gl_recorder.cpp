@@ -77,4 +77,16 @@ void glDeleteLists(GLuint list, GLsizei range) {
     f(list, range);
 }
 
+void glEnable(GLenum cap) {
+    static auto f = real<void (*)(GLenum)>("glEnable");
+    note(GlCall::Enable, cap);
+    f(cap);
+}
+
+void glDisable(GLenum cap) {
+    static auto f = real<void (*)(GLenum)>("glDisable");
+    note(GlCall::Disable, cap);
+    f(cap);
+}
+
 }  // extern "C"

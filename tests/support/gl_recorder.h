@@ -1,6 +1,6 @@
 // Records selected OpenGL calls made by code linked into the test binary:
 // the state that feedback mode does not report (point size, line width) and
-// the display-list calls. The binary's own definitions of these GL functions
+// the display-list calls, and glEnable / glDisable. The binary's own definitions of these GL functions
 // take the calls, note them while recording, and pass them on to the driver.
 #pragma once
 
@@ -8,8 +8,8 @@
 #include <vector>
 
 struct GlCall {
-    enum Kind { PointSize, LineWidth, GenLists, NewList, EndList, DeleteLists } kind;
-    double value;   // the size or width; the list name for the list calls
+    enum Kind { PointSize, LineWidth, GenLists, NewList, EndList, DeleteLists, Enable, Disable } kind;
+    double value;   // the size or width; the list name for the list calls; the capability
 };
 
 void gl_recorder_start();
