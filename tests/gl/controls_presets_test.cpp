@@ -44,10 +44,47 @@ void expect_catalogues_and_sites_shown() {
     EXPECT_TRUE(show_sites);
 }
 
+// The view and switches as they were before each test, put back after it.
+struct view_snapshot {
+    float spin_rate, azimuth, elevation, distance, spin_offset;
+    bool stars, pulsars, snr, xray, sites, constellations, earth, decorations, clock, ripples;
+};
+
+view_snapshot take_snapshot() {
+    return {sky_spin_rate, camera_azimuth, camera_elevation, camera_distance, sky_spin_offset,
+            show_stars, show_pulsars, show_snr, show_xray, show_sites, show_constellations,
+            show_earth, show_decorations, show_clock, show_ripples};
+}
+
+void restore_snapshot(const view_snapshot& v) {
+    sky_spin_rate = v.spin_rate;
+    camera_azimuth = v.azimuth;
+    camera_elevation = v.elevation;
+    camera_distance = v.distance;
+    sky_spin_offset = v.spin_offset;
+    show_stars = v.stars;
+    show_pulsars = v.pulsars;
+    show_snr = v.snr;
+    show_xray = v.xray;
+    show_sites = v.sites;
+    show_constellations = v.constellations;
+    show_earth = v.earth;
+    show_decorations = v.decorations;
+    show_clock = v.clock;
+    show_ripples = v.ripples;
+}
+
 class Presets : public ::testing::Test {
 protected:
-    void SetUp() override { static_decorations = true; }
-    void TearDown() override { static_decorations = true; }
+    void SetUp() override {
+        saved_ = take_snapshot();
+        static_decorations = true;
+    }
+    void TearDown() override {
+        static_decorations = true;
+        restore_snapshot(saved_);
+    }
+    view_snapshot saved_;
 };
 
 }  // namespace

@@ -50,12 +50,19 @@ bool undistorted(const frame_result& r) {
     return r.only_scale && r.sx == 1.0f && r.sy == 1.0f && r.sz == 1.0f;
 }
 
+// Every test leaves the module as a new run finds it, so that other tests
+// drawing the sky section see no distortion.
+class GraphicalEvents : public ::testing::Test {
+protected:
+    void TearDown() override { restart_events(); }
+};
+
 // Frame intervals of a busy, an idle and a smooth display in turn.
 const std::vector<double> frame_intervals = {0.016, 0.033, 0.25, 0.1, 0.5, 0.03};
 
 }  // namespace
 
-TEST(GraphicalEvents, FirstFrameCreatesTheRecordAndDrawsThePause) {
+TEST_F(GraphicalEvents, FirstFrameCreatesTheRecordAndDrawsThePause) {
     restart_events();
     frame_result first = step(0.01);
     ASSERT_NE(event_state, nullptr);
@@ -77,7 +84,7 @@ TEST(GraphicalEvents, FirstFrameCreatesTheRecordAndDrawsThePause) {
 
 // Several whole cycles: the pause, the length, the scale within the peak
 // and the bell, and no distortion in a frame that changes the state.
-TEST(GraphicalEvents, CyclesOfPauseAndEvent) {
+TEST_F(GraphicalEvents, CyclesOfPauseAndEvent) {
     restart_events();
     step(0.02);
     size_t frame = 0;
@@ -138,7 +145,7 @@ TEST(GraphicalEvents, CyclesOfPauseAndEvent) {
 }
 
 // A hidden window: one long gap carries the clock past 0 and past the end.
-TEST(GraphicalEvents, LongGapBetweenFrames) {
+TEST_F(GraphicalEvents, LongGapBetweenFrames) {
     restart_events();
     step(0.03);
     ASSERT_EQ(event_state->state, EVENT_WAITING);
@@ -162,7 +169,7 @@ TEST(GraphicalEvents, LongGapBetweenFrames) {
 }
 
 // The scale multiplies whatever the modelview matrix holds (the camera).
-TEST(GraphicalEvents, ScaleMultipliesTheCurrentMatrix) {
+TEST_F(GraphicalEvents, ScaleMultipliesTheCurrentMatrix) {
     restart_events();
     step(0.03);
     while (step(1.0).state_after != EVENT_ACTIVE) {}
@@ -180,7 +187,7 @@ TEST(GraphicalEvents, ScaleMultipliesTheCurrentMatrix) {
 }
 
 // The module's draws leave the C library's rand() sequence alone.
-TEST(GraphicalEvents, DrawsDoNotTouchRand) {
+TEST_F(GraphicalEvents, DrawsDoNotTouchRand) {
     srand(12345);
     std::vector<int> expected;
     for (int i = 0; i < 4; ++i) expected.push_back(rand());
@@ -196,7 +203,7 @@ TEST(GraphicalEvents, DrawsDoNotTouchRand) {
 
 // ...and rand() calls do not move the module's sequence: two runs seeded in
 // the same wall-clock second draw the same events, rand() or not.
-TEST(GraphicalEvents, RandDoesNotDisturbTheDraws) {
+TEST_F(GraphicalEvents, RandDoesNotDisturbTheDraws) {
     auto run = [](bool call_rand) {
         restart_events();
         std::vector<double> draws;
