@@ -18,3 +18,12 @@ extern graphical_event* event_state;
 
 // Frame step, with the modelview matrix current; may multiply it by a scale.
 void update_graphical_events(double dt);
+
+// The bell over an event of `duration` seconds, `t` seconds into it: 1 in the
+// middle, e^-1 a sixth of the duration either side, e^-9 at both ends.
+float event_envelope(double t, double duration);
+
+// The distortion e of one frame (the scene is scaled by 1 + e along x and
+// 1 - e along y): the bell times a sine of frequency 1 / (2u + 0.5) Hz, where
+// u in [0, 1] is that frame's random draw.
+float event_distortion(double t, double duration, double amplitude, double u);

@@ -6,8 +6,14 @@
 #include "boinc_api.h"
 
 // Fills `aid` with the latest start-up data (init_data.xml as it is now, or
-// the library's start-up copy when there is no such file). Graphics thread.
+// the library's start-up copy when there is no such file or it does not
+// parse). Graphics thread.
 void get_latest_init_data(APP_INIT_DATA& aid);
 
-// True when init_data.xml has changed since the last get_latest_init_data().
+// True when init_data.xml has changed (modification time, size or file)
+// since the last get_latest_init_data(), or exists and was never read.
 bool init_data_file_changed();
+
+// dest = src without leaking dest's preference text: the library's copy
+// operation overwrites that pointer without freeing it.
+void replace_init_data(APP_INIT_DATA& dest, const APP_INIT_DATA& src);

@@ -4,6 +4,9 @@
 extern bool show_sites;          // true at start
 extern double sites_built_at;    // dtime() of the last build
 
+// List names of the green, blue and red figures; 0 until first built.
+extern unsigned int site_lists[3];
+
 void make_site_markers(float radius_factor);
 
 // Frame step (while show_sites): turn with the clock since the last build,

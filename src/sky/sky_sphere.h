@@ -4,6 +4,14 @@
 
 extern bool show_earth;    // gates the grid and the earth marble; false at start
 
+// The layers' list names: 0 until a builder first runs with a context current.
+extern unsigned int star_points_list;
+extern unsigned int constellation_lines_list;
+extern unsigned int pulsar_points_list;
+extern unsigned int snr_points_list;
+extern unsigned int xray_points_list;
+extern unsigned int grid_list;
+
 void make_star_list();
 void make_constellation_list();
 void make_pulsar_list();
@@ -16,3 +24,10 @@ void draw_sky_grid(float radius);
 // the sky's turn, the layers, the target marker and the site-marker block.
 // Leaves the matrix stack as it found it.
 void draw_sky_section(double dt, float sky_rotation, double t);
+
+// Display-list helpers shared by the sky and the scenery.
+// Generates `name` if it has none yet and opens it for recording; false
+// (nothing opened) when no name can be had, as without a current context.
+bool begin_list(unsigned int& name);
+// Replays a list; name 0 (never built) draws nothing and raises no GL error.
+void call_list(unsigned int name);

@@ -1,6 +1,9 @@
 // The gunsight: two orange rings and four ticks around the current target.
 #pragma once
 
+// The marker's list name: 0 until the first target has been drawn.
+extern unsigned int gunsight_list;
+
 void draw_gunsight(float ra, float dec, float size);
 void make_gunsight_list(float ra, float dec, float size);
 

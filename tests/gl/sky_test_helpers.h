@@ -1,0 +1,54 @@
+// Helpers of the sky and scenery GL tests: feedback of one list or one call
+// under a box that encloses the sky, and points turned back into RA/Dec.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <functional>
+
+#include "fbcapture.h"
+
+namespace sky_test {
+
+const double pi = 3.141592653589793;
+// Feedback coordinates pass through the viewport in floats: 12 units over
+// 640 pixels leave about 1e-6 of rounding, far below any real mistake.
+const double tolerance = 1e-4;
+
+inline FbCapture capture_enclosed(const std::function<void()>& draw) {
+    load_enclosing_ortho(6.0);
+    return capture_feedback(draw);
+}
+
+inline FbCapture capture_list(unsigned int list) {
+    return capture_enclosed([list] { if (list) glCallList(list); });
+}
+
+struct RaDec { double ra, dec, radius; };
+
+// The inverse of sky_vertex: RA in [0, 360).
+inline RaDec ra_dec_of(const FbVertex& v) {
+    double r = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    double ra = std::atan2(-v.z, v.x) * 180 / pi;
+    if (ra < 0) ra += 360;
+    return {ra, std::asin(v.y / r) * 180 / pi, r};
+}
+
+// Difference of two angles in degrees, reduced to [-180, 180).
+inline double angle_difference(double a, double b) {
+    double d = std::fmod(a - b, 360.0);
+    if (d < -180) d += 360;
+    if (d >= 180) d -= 360;
+    return d;
+}
+
+inline double distance(const FbVertex& v, const float p[3]) {
+    return std::sqrt((v.x - p[0]) * (v.x - p[0]) + (v.y - p[1]) * (v.y - p[1]) + (v.z - p[2]) * (v.z - p[2]));
+}
+
+inline bool colour_is(const FbVertex& v, float r, float g, float b) {
+    return std::fabs(v.r - r) < 1e-6 && std::fabs(v.g - g) < 1e-6 && std::fabs(v.b - b) < 1e-6;
+}
+
+}  // namespace sky_test
