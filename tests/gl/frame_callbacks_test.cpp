@@ -13,6 +13,7 @@
 #include "core/search_state.h"
 #include "fbcapture.h"
 #include "graphics/frame.h"
+#include "graphics/graphical_events.h"
 #include "graphics/panels.h"
 #include "scenery/marble.h"
 #include "scenery/textures.h"
@@ -60,8 +61,11 @@ class FrameCallbacks : public ::testing::Test {
     bool saved_decorations = show_decorations, saved_ripples = show_ripples, saved_clock = show_clock;
     bool saved_started = search_started;
     double saved_ripples_start = ripples_start_time;
+    graphical_event* saved_event = event_state;
+    graphical_event saved_event_values{};
 
     void SetUp() override {
+        if (event_state) saved_event_values = *event_state;
         first_frame_time = last_frame_time = -1.0;
         sky_spin_angle = 0.0;
         sky_spin_rate = 180.0f;
@@ -85,6 +89,13 @@ class FrameCallbacks : public ::testing::Test {
         show_clock = saved_clock;
         search_started = saved_started;
         ripples_start_time = saved_ripples_start;
+        // Frames run the graphical events: leave them as they were.
+        if (saved_event) {
+            *event_state = saved_event_values;
+        } else if (event_state) {
+            delete event_state;
+            event_state = nullptr;
+        }
         glViewport(0, 0, 640, 480);
         glDisable(GL_FOG);
         glDisable(GL_BLEND);
@@ -144,7 +155,9 @@ TEST_F(FrameCallbacks, InitSetsUpTheContext) {
     EXPECT_EQ(log.rfind("APP: app_graphics_init()\n", 0), 0u) << log;
     EXPECT_TRUE(show_clock);
     EXPECT_FALSE(title_texture_tried);
-    EXPECT_FALSE(marble_texture_tried);
+    // The earth's image is loaded into the new context again: either the
+    // marble built during the initialisation tried it, or its flag waits.
+    EXPECT_TRUE(!marble_texture_tried || log.find("trying to load texture") != std::string::npos) << log;
     EXPECT_EQ(sky_spin_angle, -42.0);   // the view carries over to the new context
 
     GLfloat clear[4];
