@@ -1,17 +1,20 @@
-// boinc_init_graphics() on the 7.x API. For now the worker runs alone and the
-// calling thread waits: the window and event loop attach here.
+// boinc_init_graphics() on the 7.x API: start-up of the worker thread, then
+// the graphics host on the calling thread.
 #include "platform/boinc_graphics.h"
 
 #include <pthread.h>
 #include <sched.h>
 #include <signal.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "boinc_api.h"
 #include "error_numbers.h"
+#include "platform/graphics_host.h"
 
 namespace {
 
@@ -20,6 +23,8 @@ pthread_cond_t startup_done_cond = PTHREAD_COND_INITIALIZER;
 bool startup_done = false;
 int startup_rc = 0;
 void (*worker_fn)() = nullptr;
+clockid_t worker_clock;
+bool have_worker_clock = false;
 
 void lower_to_idle_priority() {
     sched_param sp;
@@ -74,6 +79,19 @@ int boinc_init_graphics(void (*worker)()) {
         pthread_sigmask(SIG_SETMASK, &old, nullptr);
         return rc;
     }
+    have_worker_clock = (pthread_getcpuclockid(tid, &worker_clock) == 0);
     pthread_detach(tid);
-    for (;;) pause();   // the worker ends the process through boinc_finish
+
+    run_graphics_host();
+    fprintf(stderr, "Graphics event loop returned\n");
+    return 0;
+}
+
+double display_cpu_seconds() {
+    static double worker_cpu = 0;   // kept if the worker's clock is gone
+    timespec ts;
+    if (have_worker_clock && clock_gettime(worker_clock, &ts) == 0)
+        worker_cpu = ts.tv_sec + ts.tv_nsec / 1e9;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9 - worker_cpu;
 }

@@ -1,0 +1,381 @@
+// The graphics window and its event loop on the graphics thread: window,
+// full-screen and blank-screen modes, the 30 ms tick with throttled frames,
+// the client's graphics requests, and the safety nets that keep a failing
+// display from ending the computation.
+#include "platform/graphics_host.h"
+
+#include <pthread.h>
+#include <stdarg.h>
+#include <stdlib.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/select.h>
+#include <unistd.h>
+
+#include "boinc_api.h"
+#include "graphics2.h"
+#include "util.h"
+#include "controls/project_prefs.h"
+#include "platform/client_channel.h"
+#include "platform/frame_throttle.h"
+#include "platform/latest_init_data.h"
+
+// After the BOINC headers: X11's macros (Always, Status, ...) break them.
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+const double tick_seconds = 0.030;
+const double prefs_check_seconds = 1.0;
+const int window_start_width = 640, window_start_height = 480;
+
+pthread_t graphics_thread;
+int current_mode = MODE_HIDE_GRAPHICS;
+int requested_mode = -1;        // set by input callbacks, applied at the next tick
+int window_id = 0;
+bool window_visible = false;
+bool blank_needs_clearing = false;
+bool loop_ended = false;
+bool glut_ready = false;
+Display* x_display = nullptr;   // freeglut's X connection
+Window x_window = 0;            // and the current window on it
+Window destroyed_window = 0;    // destroyed by another client: errors expected
+int glx_error_base = -1000;
+const int glx_bad_drawable = 2;   // GLXBadDrawable, after the GLX error base
+int window_x = 50, window_y = 50;
+int window_width = window_start_width, window_height = window_start_height;
+FrameThrottle throttle;
+
+// The worker ends the process with exit() (inside boinc_finish). The exit
+// handlers, freeglut's among them, must not run while this thread is inside
+// OpenGL or Xlib: it holds display_mutex while it works, and the exit handler
+// takes the mutex for good, leaving this thread parked between ticks.
+pthread_mutex_t display_mutex = PTHREAD_MUTEX_INITIALIZER;
+bool display_mutex_held = false;   // by the graphics thread
+
+void lock_display() {
+    pthread_mutex_lock(&display_mutex);
+    display_mutex_held = true;
+}
+
+void unlock_display() {
+    display_mutex_held = false;
+    pthread_mutex_unlock(&display_mutex);
+}
+
+void park_display_at_exit() {
+    static bool parked = false;
+    if (parked || pthread_equal(pthread_self(), graphics_thread)) return;
+    parked = true;
+    pthread_mutex_lock(&display_mutex);   // never released
+}
+
+void park_forever() {
+    for (;;) pause();
+}
+
+// The display has failed for good: this thread stops, the worker goes on and
+// ends the process as usual.
+void stop_display() {
+    if (display_mutex_held) unlock_display();
+    park_forever();
+}
+
+// freeglut's default error handler exits the process.
+void on_glut_error(const char* fmt, va_list ap) {
+    fprintf(stderr, "GFX: freeglut error: ");
+    vfprintf(stderr, fmt, ap);
+    fprintf(stderr, " - graphics stopped, computation goes on\n");
+    if (pthread_equal(pthread_self(), graphics_thread)) stop_display();
+}
+
+void on_glut_warning(const char* fmt, va_list ap) {
+    fprintf(stderr, "GFX: freeglut warning: ");
+    vfprintf(stderr, fmt, ap);
+    fprintf(stderr, "\n");
+}
+
+// Xlib's default handler of protocol errors exits the process; one failed
+// request is not worth the computation.
+int on_x_error(Display* display, XErrorEvent* error) {
+    static int logged = 0;
+    bool our_window = error->resourceid == x_window || error->resourceid == destroyed_window;
+    bool window_gone = error->error_code == BadWindow || error->error_code == BadDrawable ||
+                       error->error_code == glx_error_base + glx_bad_drawable;
+    if (our_window && window_gone) return 0;   // see check_window_destroyed_elsewhere
+    if (logged < 10) {
+        logged++;
+        char text[128];
+        XGetErrorText(display, error->error_code, text, sizeof text);
+        fprintf(stderr, "GFX: X error ignored: %s (request %d)\n", text, error->request_code);
+    }
+    return 0;
+}
+
+// The X server went away. Returning would make Xlib exit the process. Xlib
+// holds the display's user lock here: release it, or freeglut's exit handler
+// would block for ever when the worker ends the process.
+int on_x_connection_lost(Display* display) {
+    fprintf(stderr, "GFX: lost the X server connection - graphics stopped, computation goes on\n");
+    if (pthread_equal(pthread_self(), graphics_thread)) {
+        XUnlockDisplay(display);
+        stop_display();
+    }
+    return 0;
+}
+
+// An X server with no client left resets itself, and glutInit would then fail
+// to connect: this probe connection stays open until freeglut has its own.
+Display* probe_connection = nullptr;
+
+bool display_usable() {
+    const char* name = getenv("DISPLAY");
+    if (!name || !*name) return false;
+    probe_connection = XOpenDisplay(nullptr);
+    return probe_connection != nullptr;
+}
+
+void init_glut() {
+    static char arg0[] = "tidewrack";
+    static char* argv[] = {arg0, nullptr};
+    int argc = 1;
+    glutInitErrorFunc(on_glut_error);
+    glutInitWarningFunc(on_glut_warning);
+    glutInit(&argc, argv);
+    XSetErrorHandler(on_x_error);
+    XSetIOErrorHandler(on_x_connection_lost);
+    XCloseDisplay(probe_connection);
+    probe_connection = nullptr;
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
+    glut_ready = true;
+}
+
+bool screensaver_mode(int mode) { return mode == MODE_FULLSCREEN || mode == MODE_BLANKSCREEN; }
+
+bool window_open() { return window_id != 0; }
+bool window_shown() { return window_open() && window_visible; }
+
+// Preferences are re-read with the window's context current: the program may
+// rebuild its display lists.
+void reread_prefs() {
+    glutSetWindow(window_id);
+    app_graphics_reread_prefs();
+}
+
+void on_reshape(int width, int height) {
+    if (current_mode == MODE_WINDOW) {
+        window_width = width;
+        window_height = height;
+    }
+    app_graphics_resize(width, height);
+}
+
+void on_display() { blank_needs_clearing = true; }
+
+void on_window_status(int state) {
+    bool visible = (state != GLUT_HIDDEN && state != GLUT_FULLY_COVERED);
+    if (visible && !window_visible) restart_frame_throttle(throttle);
+    window_visible = visible;
+}
+
+// The user closed the window: standalone that ends the event loop (and
+// boinc_init_graphics returns); under a client the graphics are hidden.
+void window_closed_by_user() {
+    window_id = 0;
+    window_visible = false;
+    if (boinc_is_standalone()) loop_ended = true;
+    else current_mode = MODE_HIDE_GRAPHICS;   // acknowledged at the next tick
+}
+
+// freeglut calls this for every window that goes: the user's close, our own
+// glutDestroyWindow (window_id is already 0 then) and its clean-up at exit.
+void on_close() {
+    if (!pthread_equal(pthread_self(), graphics_thread) || window_id == 0) return;
+    window_closed_by_user();
+}
+
+// freeglut ignores its window being destroyed by another client (a window
+// manager, xdotool windowclose): watch for that ourselves and treat it as a
+// close.
+void check_window_destroyed_elsewhere() {
+    XEvent event;
+    if (!window_id || !x_display) return;
+    if (!XCheckTypedWindowEvent(x_display, x_window, DestroyNotify, &event)) return;
+    int id = window_id;
+    destroyed_window = x_window;
+    window_closed_by_user();
+    glutDestroyWindow(id);
+}
+
+void window_title(char* title, int size) {
+    APP_INIT_DATA aid;
+    boinc_get_init_data(aid);
+    snprintf(title, size, "%s", aid.app_name[0] ? aid.app_name : "Tidewrack");
+}
+
+void create_window(int mode) {
+    if (!glut_ready) init_glut();
+    char title[256];
+    window_title(title, sizeof title);
+    glutInitWindowPosition(window_x, window_y);
+    glutInitWindowSize(window_width, window_height);
+    window_id = glutCreateWindow(title);
+    glutDisplayFunc(on_display);
+    glutReshapeFunc(on_reshape);
+    glutWindowStatusFunc(on_window_status);
+    glutCloseFunc(on_close);
+    attach_input_to_window();
+    if (screensaver_mode(mode)) {
+        glutFullScreen();
+        glutSetCursor(GLUT_CURSOR_NONE);
+    }
+    window_visible = true;
+    blank_needs_clearing = true;
+    restart_frame_throttle(throttle);
+    x_display = glXGetCurrentDisplay();
+    x_window = glXGetCurrentDrawable();
+    int glx_event_base;
+    if (x_display) glXQueryExtension(x_display, &glx_error_base, &glx_event_base);
+    // Again after each new context, so that it runs before any exit handler
+    // the OpenGL driver registered meanwhile.
+    atexit(park_display_at_exit);
+    app_graphics_init();   // the new window's context is current
+}
+
+void destroy_window() {
+    if (!window_id) return;
+    glutSetWindow(window_id);
+    if (current_mode == MODE_WINDOW) {
+        window_x = glutGet(GLUT_WINDOW_X);
+        window_y = glutGet(GLUT_WINDOW_Y);
+    }
+    int id = window_id;
+    window_id = 0;
+    window_visible = false;
+    glutDestroyWindow(id);
+    glutMainLoopEvent();   // freeglut destroys windows in its event processing
+}
+
+// Each change of mode makes a new window and context, as full screen needs.
+void set_mode(int mode) {
+    if (mode == current_mode) return;
+    destroy_window();
+    current_mode = mode;
+    if (mode != MODE_HIDE_GRAPHICS) create_window(mode);
+}
+
+void serve_client() {
+    int request = next_graphics_request();
+    if (request == MODE_REREAD_PREFS) {
+        if (window_open()) reread_prefs();
+    } else if (request == MODE_QUIT) {
+        set_mode(MODE_HIDE_GRAPHICS);   // the client's task goes on
+    } else if (request == MODE_HIDE_GRAPHICS || request == MODE_WINDOW ||
+               request == MODE_FULLSCREEN || request == MODE_BLANKSCREEN) {
+        set_mode(request);
+    }
+    acknowledge_graphics_mode(current_mode);
+}
+
+// A client rewrites init_data.xml when the volunteer's preferences change.
+void check_prefs_file(double now) {
+    static double next_check = 0;
+    if (now < next_check || !window_open()) return;
+    next_check = now + prefs_check_seconds;
+    if (init_data_file_changed()) reread_prefs();
+}
+
+void clear_blank_screen() {
+    GLfloat colour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, colour);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    glutSwapBuffers();
+}
+
+void draw_frame() {
+    if (!window_shown()) return;
+    glutSetWindow(window_id);
+    if (current_mode == MODE_BLANKSCREEN) {
+        if (blank_needs_clearing) clear_blank_screen();
+        blank_needs_clearing = false;
+        return;
+    }
+    int width = glutGet(GLUT_WINDOW_WIDTH), height = glutGet(GLUT_WINDOW_HEIGHT);
+    if (width <= 0 || height <= 0) return;
+    double now = dtime();
+    if (!frame_allowed(throttle, now, display_cpu_seconds(), boinc_max_fps, boinc_max_gfx_cpu_frac))
+        return;
+    app_graphics_render(width, height, now);
+    glutSwapBuffers();
+}
+
+void tick(double now) {
+    if (requested_mode >= 0) {
+        set_mode(requested_mode);
+        requested_mode = -1;
+    }
+    serve_client();
+    check_prefs_file(now);
+    draw_frame();
+}
+
+// Sleeps until `deadline` or until the X server has something for us.
+void wait_for_input(double deadline) {
+    double wait = deadline - dtime();
+    if (wait <= 0) return;
+    timeval timeout;
+    timeout.tv_sec = (time_t)wait;
+    timeout.tv_usec = (suseconds_t)((wait - timeout.tv_sec) * 1e6);
+    if (window_id && x_display) {
+        int connection = ConnectionNumber(x_display);
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(connection, &readable);
+        select(connection + 1, &readable, nullptr, nullptr, &timeout);
+    } else {
+        select(0, nullptr, nullptr, nullptr, &timeout);
+    }
+}
+
+void event_loop() {
+    lock_display();
+    set_mode(boinc_is_standalone() ? MODE_WINDOW : MODE_HIDE_GRAPHICS);
+    unlock_display();
+    double next_tick = dtime();
+    while (!loop_ended) {
+        lock_display();
+        check_window_destroyed_elsewhere();
+        if (glut_ready) glutMainLoopEvent();   // input, reshape, expose, close
+        double now = dtime();
+        if (!loop_ended && now >= next_tick) {
+            tick(now);
+            next_tick += tick_seconds;
+            if (next_tick < now) next_tick = now + tick_seconds;   // missed ticks are not caught up
+        }
+        unlock_display();
+        if (!loop_ended) wait_for_input(next_tick);
+    }
+}
+
+}  // namespace
+
+bool screensaver_showing() { return window_id != 0 && screensaver_mode(current_mode); }
+
+void end_screensaver() {
+    requested_mode = boinc_is_standalone() ? MODE_WINDOW : MODE_HIDE_GRAPHICS;
+}
+
+void run_graphics_host() {
+    graphics_thread = pthread_self();
+    atexit(park_display_at_exit);
+    if (!display_usable()) {
+        fprintf(stderr, "GFX: no display available - running without graphics\n");
+        park_forever();
+    }
+    event_loop();
+}

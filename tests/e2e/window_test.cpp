@@ -1,0 +1,210 @@
+// The graphics window of the real program under Xvfb: standalone window and
+// its close, the client's graphics modes and their acknowledgements, full
+// screen and the input that ends it, and a display that is missing or goes
+// away while the search runs. Timeouts are generous: the worker runs at idle
+// priority and starves while the software renderer keeps the cores busy.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <string>
+
+#include "test_client.h"
+#include "x_windows.h"
+
+namespace {
+
+const double start_timeout = 120;    // seconds for a window to appear
+const double change_timeout = 60;    // for a mode change or an input's effect
+const double finish_timeout = 600;   // for the worker's last pulsars
+
+// Pulsars to resume at: near the end for runs that must finish, at the start
+// for runs the test ends itself.
+const int last_few_pulsars = 1268;
+const int some_pulsars = 1250;
+const int all_pulsars = 0;
+
+const char* const loop_ended_line = "main: ALL DONE (this should never print)\n";
+const char* const reread_line = "GFX: app_graphics_reread_prefs() called.\n";
+
+void xdotool(const std::string& arguments) {
+    std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
+    ASSERT_EQ(system(command.c_str()), 0) << command;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display = open_test_display();
+        ASSERT_NE(display, nullptr) << "these tests need an X server in DISPLAY";
+    }
+    void TearDown() override { close_test_display(display); }
+
+    // A client's slot whose window is titled `title`.
+    void start_under_client(const std::string& title) {
+        client.write_checkpoint(all_pulsars, all_pulsars);
+        client.attach_as_client(title);
+        client.start();
+        ASSERT_EQ(client.wait_for_graphics_reply(start_timeout), "<mode_hide_graphics/>");
+    }
+
+    // Sends a request and expects its acknowledgement.
+    void request_mode(const char* request, const char* expected_reply) {
+        client.send_graphics_request(request);
+        EXPECT_EQ(client.wait_for_graphics_reply(change_timeout), expected_reply) << request;
+    }
+
+    struct _XDisplay* display = nullptr;
+    TestClient client;
+};
+
+TEST_F(WindowTest, StandaloneWindowOpensAt640x480AndClosingItEndsMainWith47) {
+    client.write_checkpoint(all_pulsars, all_pulsars);
+    client.start();
+    WindowInfo window;
+    ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
+    EXPECT_EQ(window.width, 640);
+    EXPECT_EQ(window.height, 480);
+
+    send_window_close(display, window.id);   // what a window manager sends
+    EXPECT_EQ(client.wait_for_exit(change_timeout), 47);
+    std::string log = client.log();
+    EXPECT_NE(log.find("Graphics event loop returned\n"), std::string::npos);
+    EXPECT_NE(log.find(loop_ended_line), std::string::npos);
+    EXPECT_EQ(log.find("worker: CPU time"), std::string::npos) << "the search had to be cut short";
+}
+
+TEST_F(WindowTest, StandaloneWindowDestroyedByAnotherClientCountsAsClosed) {
+    client.write_checkpoint(all_pulsars, all_pulsars);
+    client.start();
+    WindowInfo window;
+    ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
+
+    xdotool("windowclose " + std::to_string(window.id));   // XDestroyWindow
+    EXPECT_EQ(client.wait_for_exit(change_timeout), 47);
+    EXPECT_NE(client.log().find(loop_ended_line), std::string::npos);
+    EXPECT_EQ(client.log().find("X error"), std::string::npos) << client.log();
+}
+
+TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
+    const std::string title = "tidewrack_modes_" + std::to_string(getpid());
+    start_under_client(title);
+    EXPECT_FALSE(find_window(display, title, nullptr));
+
+    client.send_graphics_request("<reread_prefs/>");   // hidden: nothing to re-read
+    request_mode("<mode_window/>", "<mode_window/>");
+    WindowInfo window;
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, &window));
+    EXPECT_EQ(window.width, 640);
+    EXPECT_EQ(window.height, 480);
+    EXPECT_EQ(client.log().find(reread_line), std::string::npos);
+
+    client.send_graphics_request("<reread_prefs/>");
+    EXPECT_TRUE(client.wait_for_log(reread_line, change_timeout));
+
+    request_mode("<mode_hide_graphics/>", "<mode_hide_graphics/>");
+    EXPECT_TRUE(wait_for_no_window(display, title, change_timeout));
+
+    // Quit only hides the graphics: the client's task goes on.
+    request_mode("<mode_window/>", "<mode_window/>");
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, &window));
+    request_mode("<mode_quit/>", "<mode_hide_graphics/>");
+    EXPECT_TRUE(wait_for_no_window(display, title, change_timeout));
+    EXPECT_TRUE(client.running());
+
+    // So does the user's close.
+    request_mode("<mode_window/>", "<mode_window/>");
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, &window));
+    send_window_close(display, window.id);
+    EXPECT_EQ(client.wait_for_graphics_reply(change_timeout), "<mode_hide_graphics/>");
+    EXPECT_TRUE(client.running());
+    EXPECT_EQ(client.log().find(loop_ended_line), std::string::npos);
+}
+
+TEST_F(WindowTest, ChangedStartUpDataIsReReadWhileAWindowIsShown) {
+    const std::string title = "tidewrack_prefs_" + std::to_string(getpid());
+    start_under_client(title);
+    request_mode("<mode_window/>", "<mode_window/>");
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
+    ASSERT_TRUE(client.wait_for_log("app_graphics_init", change_timeout));
+    EXPECT_EQ(client.log().find(reread_line), std::string::npos);
+
+    client.rewrite_init_data("<project_preferences><static_decorations>0</static_decorations>"
+                             "</project_preferences>");
+    EXPECT_TRUE(client.wait_for_log(reread_line, change_timeout));
+}
+
+TEST_F(WindowTest, FullScreenEndsOnAPlainKeyButNotOnControlKey) {
+    const std::string title = "tidewrack_fullscreen_" + std::to_string(getpid());
+    int screen_width, screen_height;
+    screen_size(display, &screen_width, &screen_height);
+    xdotool("mousemove 100 100");   // keys go to the window under the pointer
+    start_under_client(title);
+
+    request_mode("<mode_fullscreen/>", "<mode_fullscreen/>");
+    WindowInfo window;
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, &window));
+
+    xdotool("key ctrl+b");
+    ASSERT_TRUE(client.wait_for_log("boinc_app_key_press(): key 66 pressed.", change_timeout));
+    EXPECT_NE(client.log().find("boinc_app_key_press(): key 17 pressed."), std::string::npos);
+    EXPECT_EQ(client.wait_for_graphics_reply(1), "") << "Control+B ended full screen";
+    ASSERT_TRUE(find_window(display, title, &window));
+    EXPECT_EQ(window.width, screen_width);
+    EXPECT_EQ(window.height, screen_height);
+
+    xdotool("key q");
+    EXPECT_EQ(client.wait_for_graphics_reply(change_timeout), "<mode_hide_graphics/>");
+    EXPECT_TRUE(wait_for_no_window(display, title, change_timeout));
+    EXPECT_EQ(client.log().find("boinc_app_key_press(): key 81 pressed."), std::string::npos)
+        << "the key that ends full screen is not a command";
+}
+
+TEST_F(WindowTest, FullScreenAndBlankScreenEndOnPointerMoveOrButton) {
+    const std::string title = "tidewrack_pointer_" + std::to_string(getpid());
+    xdotool("mousemove 100 100");
+    start_under_client(title);
+
+    request_mode("<mode_fullscreen/>", "<mode_fullscreen/>");
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
+    xdotool("mousemove 200 200");
+    xdotool("mousemove 300 250");
+    EXPECT_EQ(client.wait_for_graphics_reply(change_timeout), "<mode_hide_graphics/>");
+    EXPECT_TRUE(wait_for_no_window(display, title, change_timeout));
+
+    request_mode("<mode_blankscreen/>", "<mode_blankscreen/>");
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
+    xdotool("click 1");
+    EXPECT_EQ(client.wait_for_graphics_reply(change_timeout), "<mode_hide_graphics/>");
+    EXPECT_TRUE(wait_for_no_window(display, title, change_timeout));
+}
+
+TEST_F(WindowTest, WithoutADisplayTheWorkerRunsAloneToTheEnd) {
+    client.write_checkpoint(last_few_pulsars, last_few_pulsars);
+    client.start(nullptr);
+    EXPECT_EQ(client.wait_for_exit(finish_timeout), 0);
+    std::string log = client.log();
+    EXPECT_NE(log.find("GFX: no display available"), std::string::npos) << log;
+    EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << log;
+    EXPECT_EQ(log.find(loop_ended_line), std::string::npos);
+}
+
+TEST_F(WindowTest, LosingTheXServerStopsTheDisplayButNotTheSearch) {
+    PrivateXServer server;
+    ASSERT_TRUE(server.started());
+    struct _XDisplay* own_display = open_test_display(server.display().c_str());
+    ASSERT_NE(own_display, nullptr);
+    client.write_checkpoint(some_pulsars, some_pulsars);
+    client.start(server.display().c_str());
+    bool window_seen = wait_for_window(own_display, "Tidewrack", start_timeout, nullptr);
+    close_test_display(own_display);
+    server.stop();
+    ASSERT_TRUE(window_seen);
+
+    EXPECT_EQ(client.wait_for_exit(finish_timeout), 0);
+    std::string log = client.log();
+    EXPECT_NE(log.find("GFX: lost the X server connection"), std::string::npos) << log;
+    EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << log;
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// A small scripted client for end-to-end tests: runs the real executable in a
+// fresh slot directory, either standalone or the way a client starts it
+// (init_data.xml with shmem_seg_name -1 and the mmap'ed shared memory, a
+// heartbeat every second), sends graphics requests and reads the replies.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+struct SHARED_MEM;
+
+class TestClient {
+public:
+    TestClient();    // makes the slot directory under $TMPDIR or /tmp
+    ~TestClient();   // kills the program if it still runs, removes the slot
+
+    const std::string& slot() const { return slot_dir; }
+    std::string slot_file(const char* name) const { return slot_dir + "/" + name; }
+
+    // ckpt_state: resume at pulsar `index` with `searched` counted.
+    void write_checkpoint(int index, int searched);
+
+    // Makes the slot a client's: init_data.xml naming the application
+    // `app_name` (the window title) and the shared memory. Without this call
+    // the program runs standalone.
+    void attach_as_client(const std::string& app_name);
+    // Rewrites init_data.xml with new project preferences, as a client does
+    // when the volunteer changes them.
+    void rewrite_init_data(const std::string& project_preferences);
+
+    // Starts the program in the slot. `display` is put into DISPLAY; nullptr
+    // removes DISPLAY from the program's environment, "" keeps the test's.
+    void start(const char* display = "");
+
+    pid_t pid() const { return child; }
+    bool running();
+    // Exit status (0..255), -2 when killed by a signal, -1 at the timeout.
+    int wait_for_exit(double timeout_seconds);
+    void kill_program();
+
+    // Under a client: sends a message on graphics_request (waits until the
+    // program has taken the previous one).
+    void send_graphics_request(const char* msg);
+    // The next message on graphics_reply, or "" after the timeout.
+    std::string wait_for_graphics_reply(double timeout_seconds);
+
+    // stderr.txt of the slot as it is now.
+    std::string log() const;
+    // Waits until stderr.txt contains `text`; false at the timeout.
+    bool wait_for_log(const std::string& text, double timeout_seconds) const;
+
+private:
+    void send_heartbeats();
+    void write_init_data(const std::string& project_preferences);
+
+    std::string slot_dir;
+    std::string app_name;
+    SHARED_MEM* shm = nullptr;
+    pid_t child = 0;
+    int exit_status = -1;
+    std::atomic<bool> heartbeat_running{false};
+    std::thread heartbeat_thread;
+};
+
+// Seconds on a monotonic clock, for timeouts.
+double test_clock();
