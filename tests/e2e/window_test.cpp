@@ -25,6 +25,7 @@ const int some_pulsars = 1250;
 const int all_pulsars = 0;
 
 const char* const loop_ended_line = "main: ALL DONE (this should never print)\n";
+const char* const reread_line = "GFX: app_graphics_reread_prefs() called.\n";
 
 void xdotool(const std::string& arguments) {
     std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
@@ -90,11 +91,16 @@ TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
     start_under_client(title);
     EXPECT_FALSE(find_window(display, title, nullptr));
 
+    client.send_graphics_request("<reread_prefs/>");   // hidden: nothing to re-read
     request_mode("<mode_window/>", "<mode_window/>");
     WindowInfo window;
     ASSERT_TRUE(wait_for_window(display, title, start_timeout, &window));
     EXPECT_EQ(window.width, 640);
     EXPECT_EQ(window.height, 480);
+    EXPECT_EQ(client.log().find(reread_line), std::string::npos);
+
+    client.send_graphics_request("<reread_prefs/>");
+    EXPECT_TRUE(client.wait_for_log(reread_line, change_timeout));
 
     request_mode("<mode_hide_graphics/>", "<mode_hide_graphics/>");
     EXPECT_TRUE(wait_for_no_window(display, title, change_timeout));
@@ -113,6 +119,19 @@ TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
     EXPECT_EQ(client.wait_for_graphics_reply(change_timeout), "<mode_hide_graphics/>");
     EXPECT_TRUE(client.running());
     EXPECT_EQ(client.log().find(loop_ended_line), std::string::npos);
+}
+
+TEST_F(WindowTest, ChangedStartUpDataIsReReadWhileAWindowIsShown) {
+    const std::string title = "tidewrack_prefs_" + std::to_string(getpid());
+    start_under_client(title);
+    request_mode("<mode_window/>", "<mode_window/>");
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
+    ASSERT_TRUE(client.wait_for_log("app_graphics_init", change_timeout));
+    EXPECT_EQ(client.log().find(reread_line), std::string::npos);
+
+    client.rewrite_init_data("<project_preferences><static_decorations>0</static_decorations>"
+                             "</project_preferences>");
+    EXPECT_TRUE(client.wait_for_log(reread_line, change_timeout));
 }
 
 TEST_F(WindowTest, FullScreenEndsOnAPlainKeyButNotOnControlKey) {
