@@ -3,7 +3,6 @@
 #include "sky/target_marker.h"
 
 #include <GL/gl.h>
-#include <atomic>
 #include <cmath>
 
 #include "core/search_state.h"
@@ -70,12 +69,11 @@ void make_gunsight_list(float ra, float dec, float size) {
 }
 
 void draw_target_marker() {
-    if (target_state.load(std::memory_order_acquire) == TARGET_NEW) {
-        // Take the target before reading it: a target the worker sets while
-        // the list is rebuilt leaves TARGET_NEW again for the next frame.
-        mark_target_shown();
-        std::atomic_thread_fence(std::memory_order_acquire);
-        make_gunsight_list(search_ra.load(), search_dec.load(), frame_gunsight_size);
+    // The target is taken before it is drawn: one the worker sets while the
+    // list is rebuilt leaves TARGET_NEW again for the next frame.
+    float ra, dec;
+    if (take_new_target(ra, dec)) {
+        make_gunsight_list(ra, dec, frame_gunsight_size);
     } else if (gunsight_list != 0 && !glIsList(gunsight_list)) {
         // A recreated window has a new context without our list: record the
         // same target again instead of waiting for the next one.
