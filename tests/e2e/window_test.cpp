@@ -21,6 +21,7 @@ const double finish_timeout = 600;   // for the worker's last pulsars
 // Pulsars to resume at: near the end for runs that must finish, at the start
 // for runs the test ends itself.
 const int last_few_pulsars = 1268;
+const int a_dozen_pulsars = 1262;
 const int some_pulsars = 1250;
 const int all_pulsars = 0;
 
@@ -39,6 +40,14 @@ protected:
         ASSERT_NE(display, nullptr) << "these tests need an X server in DISPLAY";
     }
     void TearDown() override { close_test_display(display); }
+
+    // Standalone: the window is titled "Tidewrack". The X server clears away
+    // an earlier test's window only some time after its program was killed.
+    void start_standalone(int pulsar) {
+        ASSERT_TRUE(wait_for_no_window(display, "Tidewrack", change_timeout));
+        client.write_checkpoint(pulsar, pulsar);
+        client.start();
+    }
 
     // A client's slot whose window is titled `title`.
     void start_under_client(const std::string& title) {
@@ -59,8 +68,7 @@ protected:
 };
 
 TEST_F(WindowTest, StandaloneWindowOpensAt640x480AndClosingItEndsMainWith47) {
-    client.write_checkpoint(all_pulsars, all_pulsars);
-    client.start();
+    start_standalone(all_pulsars);
     WindowInfo window;
     ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
     EXPECT_EQ(window.width, 640);
@@ -74,9 +82,21 @@ TEST_F(WindowTest, StandaloneWindowOpensAt640x480AndClosingItEndsMainWith47) {
     EXPECT_EQ(log.find("worker: CPU time"), std::string::npos) << "the search had to be cut short";
 }
 
+TEST_F(WindowTest, TheSearchEndsTheProcessCleanlyWhileTheWindowDraws) {
+    // boinc_finish exits on the worker thread, in the middle of whatever frame
+    // the graphics thread is drawing: a few runs, each must end with 0.
+    for (int run = 0; run < 3; run++) {
+        TestClient search;
+        ASSERT_TRUE(wait_for_no_window(display, "Tidewrack", change_timeout));
+        search.write_checkpoint(a_dozen_pulsars, a_dozen_pulsars);
+        search.start();
+        EXPECT_EQ(search.wait_for_exit(finish_timeout), 0) << "run " << run;
+        EXPECT_NE(search.log().find("worker: CPU time"), std::string::npos) << "run " << run;
+    }
+}
+
 TEST_F(WindowTest, StandaloneWindowDestroyedByAnotherClientCountsAsClosed) {
-    client.write_checkpoint(all_pulsars, all_pulsars);
-    client.start();
+    start_standalone(all_pulsars);
     WindowInfo window;
     ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
 
