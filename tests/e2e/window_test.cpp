@@ -91,7 +91,9 @@ TEST_F(WindowTest, TheSearchEndsTheProcessCleanlyWhileTheWindowDraws) {
         search.write_checkpoint(a_dozen_pulsars, a_dozen_pulsars);
         search.start();
         EXPECT_EQ(search.wait_for_exit(finish_timeout), 0) << "run " << run;
-        EXPECT_NE(search.log().find("worker: CPU time"), std::string::npos) << "run " << run;
+        std::string log = search.log();
+        EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << "run " << run;
+        EXPECT_EQ(log.find("GFX: freeglut error"), std::string::npos) << "run " << run << log;
     }
 }
 
