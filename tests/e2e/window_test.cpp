@@ -36,10 +36,10 @@ size_t count_of(const std::string& text, const std::string& part) {
 }
 
 // Waits until the log holds `part` at least `count` times.
-bool wait_for_count(const TestClient& client, const std::string& part, size_t count) {
+bool wait_for_count(TestClient& client, const std::string& part, size_t count) {
     double deadline = test_clock() + change_timeout;
     while (count_of(client.log(), part) < count) {
-        if (test_clock() > deadline) return false;
+        if (!client.running() || test_clock() > deadline) return false;
         usleep(100 * 1000);
     }
     return true;
