@@ -252,4 +252,16 @@ TEST_F(WindowTest, LosingTheXServerStopsTheDisplayButNotTheSearch) {
     EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << log;
 }
 
+
+TEST_F(WindowTest, AFreeglutErrorStopsTheDisplayButNotTheSearch) {
+    PrivateXServer server_without_glx(false);   // freeglut cannot make an OpenGL window
+    ASSERT_TRUE(server_without_glx.started());
+    client.write_checkpoint(last_few_pulsars, last_few_pulsars);
+    client.start(server_without_glx.display().c_str());
+    EXPECT_EQ(client.wait_for_exit(finish_timeout), 0);
+    std::string log = client.log();
+    EXPECT_NE(log.find("GFX: freeglut error"), std::string::npos) << log;
+    EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << log;
+}
+
 }  // namespace
