@@ -225,13 +225,17 @@ TEST_F(WindowTest, FullScreenAndBlankScreenEndOnPointerMoveOrButton) {
 }
 
 TEST_F(WindowTest, WithoutADisplayTheWorkerRunsAloneToTheEnd) {
-    client.write_checkpoint(last_few_pulsars, last_few_pulsars);
-    client.start(nullptr);
-    EXPECT_EQ(client.wait_for_exit(finish_timeout), 0);
-    std::string log = client.log();
-    EXPECT_NE(log.find("GFX: no display available"), std::string::npos) << log;
-    EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << log;
-    EXPECT_EQ(log.find(loop_ended_line), std::string::npos);
+    const char* const no_display[] = {nullptr, ":4711"};   // unset; nothing there
+    for (const char* display_name : no_display) {
+        TestClient search;
+        search.write_checkpoint(last_few_pulsars, last_few_pulsars);
+        search.start(display_name);
+        EXPECT_EQ(search.wait_for_exit(finish_timeout), 0);
+        std::string log = search.log();
+        EXPECT_NE(log.find("GFX: no display available"), std::string::npos) << log;
+        EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << log;
+        EXPECT_EQ(log.find(loop_ended_line), std::string::npos);
+    }
 }
 
 TEST_F(WindowTest, LosingTheXServerStopsTheDisplayButNotTheSearch) {
@@ -251,7 +255,6 @@ TEST_F(WindowTest, LosingTheXServerStopsTheDisplayButNotTheSearch) {
     EXPECT_NE(log.find("GFX: lost the X server connection"), std::string::npos) << log;
     EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << log;
 }
-
 
 TEST_F(WindowTest, AFreeglutErrorStopsTheDisplayButNotTheSearch) {
     PrivateXServer server_without_glx(false);   // freeglut cannot make an OpenGL window
