@@ -101,7 +101,8 @@ void on_glut_warning(const char* fmt, va_list ap) {
 // request is not worth the computation.
 int on_x_error(Display* display, XErrorEvent* error) {
     static int logged = 0;
-    bool our_window = error->resourceid == x_window || error->resourceid == destroyed_window;
+    bool our_window = error->resourceid != 0 &&
+                      (error->resourceid == x_window || error->resourceid == destroyed_window);
     bool window_gone = error->error_code == BadWindow || error->error_code == BadDrawable ||
                        error->error_code == glx_error_base + glx_bad_drawable;
     if (our_window && window_gone) return 0;   // see check_window_destroyed_elsewhere
@@ -324,15 +325,18 @@ void tick(double now) {
     draw_frame();
 }
 
+// freeglut's X connection while a window is open, else -1. Read under the
+// display mutex: an exit on the worker thread closes the connection.
+int x_connection() { return (window_id && x_display) ? ConnectionNumber(x_display) : -1; }
+
 // Sleeps until `deadline` or until the X server has something for us.
-void wait_for_input(double deadline) {
+void wait_for_input(double deadline, int connection) {
     double wait = deadline - dtime();
     if (wait <= 0) return;
     timeval timeout;
     timeout.tv_sec = (time_t)wait;
     timeout.tv_usec = (suseconds_t)((wait - timeout.tv_sec) * 1e6);
-    if (window_id && x_display) {
-        int connection = ConnectionNumber(x_display);
+    if (connection >= 0) {
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(connection, &readable);
@@ -357,8 +361,9 @@ void event_loop() {
             next_tick += tick_seconds;
             if (next_tick < now) next_tick = now + tick_seconds;   // missed ticks are not caught up
         }
+        int connection = x_connection();
         unlock_display();
-        if (!loop_ended) wait_for_input(next_tick);
+        if (!loop_ended) wait_for_input(next_tick, connection);
     }
 }
 
