@@ -12,6 +12,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <math.h>
 #include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -406,12 +407,18 @@ void send_graphics(const char* msg) {
     say("sent graphics request %s\n", msg);
 }
 
+// The program echoes the wu_cpu_time it was given with fewer digits (%e
+// against init_data.xml's %f); only a real change is a new checkpoint.
+bool new_checkpoint_time(double reported) {
+    return fabs(reported - checkpoint_cpu) > 1e-4 + 1e-5 * fabs(reported);
+}
+
 void poll_app() {
     char buf[MSG_CHANNEL_SIZE];
     if (shmem->app_status.get_msg(buf)) {
         double x;
         if (parse_double(buf, "<current_cpu_time>", x)) current_cpu = x;
-        if (parse_double(buf, "<checkpoint_cpu_time>", x) && x != checkpoint_cpu) {
+        if (parse_double(buf, "<checkpoint_cpu_time>", x) && new_checkpoint_time(x)) {
             checkpoint_cpu = x;
             checkpoints_seen++;
             save_task_state();

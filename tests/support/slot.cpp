@@ -126,7 +126,7 @@ std::string read_file(const std::string& path) {
 bool write_file(const std::string& path, const std::string& text) {
     FILE* f = fopen(path.c_str(), "w");
     if (!f) return false;
-    bool ok = fputs(text.c_str(), f) >= 0;
+    bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
     return fclose(f) == 0 && ok;
 }
 
@@ -147,7 +147,7 @@ std::string checkpoint_text(int index, int count) {
     return buf;
 }
 
-bool parse_checkpoint(const std::string& text, int& index, int& count) {
+bool parse_checkpoint_strict(const std::string& text, int& index, int& count) {
     if (sscanf(text.c_str(), " %d  %d", &index, &count) != 2) return false;
     return text == checkpoint_text(index, count);
 }

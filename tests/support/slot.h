@@ -16,6 +16,14 @@ struct run_dir {
 run_dir make_run_dir(const char* tag);
 void remove_run_dir(const run_dir& dir);
 
+// A run directory removed when the test ends, whichever way it ends.
+struct scoped_run_dir : run_dir {
+    explicit scoped_run_dir(const char* tag) : run_dir(make_run_dir(tag)) {}
+    ~scoped_run_dir() { remove_run_dir(*this); }
+    scoped_run_dir(const scoped_run_dir&) = delete;
+    scoped_run_dir& operator=(const scoped_run_dir&) = delete;
+};
+
 // What one run of the client runner printed, and how it ended.
 struct runner_result {
     int exit_code = -1;          // the runner's exit status (-1: did not exit)
@@ -44,7 +52,7 @@ bool path_exists(const std::string& path);
 int count_occurrences(const std::string& text, const std::string& needle);
 
 // A checkpoint as the program writes it: exactly " %d \n %d \n".
-bool parse_checkpoint(const std::string& text, int& index, int& count);
+bool parse_checkpoint_strict(const std::string& text, int& index, int& count);
 std::string checkpoint_text(int index, int count);
 
 // Every "worker: restarting at Pulsar %d with %d searched." line of a log.
