@@ -46,8 +46,8 @@ bool replace_checkpoint_file(const std::string& target, int i, int count) {
     if (!f) return false;
     bool written = write_values(f, i, count);
     if (fclose(f) != 0) written = false;
-    // rename(), not boinc_rename(): that one shells out to mv, which moves the
-    // file into a directory standing in the way and is not one atomic step.
+    // rename(), not boinc_rename(): when rename() fails that one falls back to
+    // running mv, which moves the file into a directory standing in the way.
     if (written && rename(temporary.c_str(), target.c_str()) == 0) return true;
     remove(temporary.c_str());
     return false;
