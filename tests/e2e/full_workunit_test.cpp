@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace e2e;
+
 const int pulsars = 1274;
 const int denominator = pulsars + 1;
 

@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace e2e;
+
 const int pulsars = 1274;
 const int denominator = pulsars + 1;   // the worker reports i / (N + 1)
 const char* const max_time = "280";    // seconds; the worker runs at idle priority
