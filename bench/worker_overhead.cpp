@@ -1,14 +1,16 @@
 // How much of a run is spent outside the busy arithmetic: times the worker's
 // busy loop alone for K pulsars, then runs the real program under the client
 // runner for the last K pulsars (from a checkpoint at 1274 - K) and takes its
-// wall-clock figure from the log. Prints figures only.
+// wall-clock figure from the log. The CPU time of both is printed as well: it
+// stays meaningful when other processes share the cores. Prints figures only.
 //
-// Usage: bench_worker_overhead [K] [rounds]   (default 20 pulsars, 3 rounds)
+// Usage: bench_worker_overhead [K] [rounds]   (default 200 pulsars, 3 rounds)
 // Run it on a quiet machine: the worker runs at idle priority.
 #include <sched.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -36,10 +38,24 @@ void lower_to_idle_priority() {
     sched_setscheduler(0, SCHED_IDLE, &sp);
 }
 
-double time_busy_loop(int k) {
-    double t0 = wall_seconds();
+double cpu_seconds() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec * 1e-9;
+}
+
+struct timing {
+    double wall = -1;
+    double cpu = -1;
+};
+
+timing time_busy_loop(int k) {
+    timing t;
+    double wall0 = wall_seconds(), cpu0 = cpu_seconds();
     for (int i = 0; i < k; i++) busy_work(busy_iterations_per_pulsar);
-    return wall_seconds() - t0;
+    t.wall = wall_seconds() - wall0;
+    t.cpu = cpu_seconds() - cpu0;
+    return t;
 }
 
 std::string read_file(const std::string& path) {
@@ -60,7 +76,9 @@ bool write_file(const std::string& path, const std::string& text) {
     return fclose(f) == 0;
 }
 
-int run_quietly(const std::vector<std::string>& argv) {
+// Runs a command with its output discarded; `cpu` receives the CPU time of
+// the command and of the processes it waited for.
+int run_quietly(const std::vector<std::string>& argv, double* cpu = nullptr) {
     fflush(stdout);
     pid_t pid = fork();
     if (pid == 0) {
@@ -72,28 +90,37 @@ int run_quietly(const std::vector<std::string>& argv) {
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage;
+    if (wait4(pid, &status, 0, &usage) != pid) return -1;
+    if (cpu)
+        *cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
+               usage.ru_stime.tv_usec * 1e-6;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Runs the last k pulsars under the client runner; returns the wall-clock
-// figure the worker logged, or -1.
-double time_real_run(int k, const std::string& root) {
+// Runs the last k pulsars under the client runner: the wall-clock figure the
+// worker logged, and the CPU time of the program and the runner together.
+timing time_real_run(int k, const std::string& root) {
+    timing t;
     std::string project = root + "/project";
     run_quietly({"/bin/rm", "-rf", root});
     run_quietly({"/bin/mkdir", "-p", project});
     char ckpt[64];
     snprintf(ckpt, sizeof ckpt, " %d \n %d \n", pulsars - k, pulsars - k);
-    if (!write_file(project + "/ckpt_state", ckpt)) return -1;
-    int rc = run_quietly({BENCH_CLIENT, "--dir", root, "--app", BENCH_EXE, "--no-display", "--plain"});
-    if (rc != 0) return -1;
+    if (!write_file(project + "/ckpt_state", ckpt)) return t;
+    double cpu = -1;
+    int rc = run_quietly({BENCH_CLIENT, "--dir", root, "--app", BENCH_EXE, "--no-display", "--plain"}, &cpu);
+    if (rc != 0) return t;
     std::string log = read_file(root + "/slot/stderr.txt");
     size_t at = log.find("worker: CPU time: ");
-    double cpu = 0, wall = -1;
+    double logged_cpu = 0, wall = -1;
     if (at == std::string::npos ||
-        sscanf(log.c_str() + at, "worker: CPU time: %lf seconds, Wall clock time: %lf seconds", &cpu, &wall) != 2)
-        return -1;
-    return wall;
+        sscanf(log.c_str() + at, "worker: CPU time: %lf seconds, Wall clock time: %lf seconds", &logged_cpu,
+               &wall) != 2)
+        return t;
+    t.wall = wall;
+    t.cpu = cpu;
+    return t;
 }
 
 double median(std::vector<double> v) {
@@ -104,7 +131,7 @@ double median(std::vector<double> v) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int k = argc > 1 ? atoi(argv[1]) : 20;
+    int k = argc > 1 ? atoi(argv[1]) : 200;
     int rounds = argc > 2 ? atoi(argv[2]) : 3;
     if (k < 1 || k > pulsars || rounds < 1) {
         fprintf(stderr, "usage: bench_worker_overhead [K (1..%d)] [rounds]\n", pulsars);
@@ -118,21 +145,28 @@ int main(int argc, char** argv) {
     lower_to_idle_priority();
 
     printf("worker overhead: %d pulsars x %d busy iterations, %d rounds\n", k, busy_iterations_per_pulsar, rounds);
-    std::vector<double> loops, runs;
+    std::vector<double> loop_walls, loop_cpus, run_walls, run_cpus;
     for (int r = 0; r < rounds; r++) {
-        double loop = time_busy_loop(k);
-        double run = time_real_run(k, root + "/run");
-        printf("round %d: busy loop alone %.3f s, real run %.3f s (wall clock from the log)\n", r + 1, loop, run);
-        if (run < 0) {
+        timing loop = time_busy_loop(k);
+        timing run = time_real_run(k, root + "/run");
+        printf("round %d: busy loop alone %.3f s wall %.3f s CPU; real run %.3f s wall (from the log) %.3f s CPU\n",
+               r + 1, loop.wall, loop.cpu, run.wall, run.cpu);
+        if (run.wall < 0) {
             printf("the real run failed; see %s/run/slot/stderr.txt\n", root.c_str());
             return 1;
         }
-        loops.push_back(loop);
-        runs.push_back(run);
+        loop_walls.push_back(loop.wall);
+        loop_cpus.push_back(loop.cpu);
+        run_walls.push_back(run.wall);
+        run_cpus.push_back(run.cpu);
     }
-    double loop = median(loops), run = median(runs);
-    printf("median: busy loop %.3f s (%.4f s per pulsar), real run %.3f s\n", loop, loop / k, run);
-    printf("overhead outside the busy work: %.3f s = %.2f %% of the run\n", run - loop, 100 * (run - loop) / run);
+    double loop = median(loop_walls), run = median(run_walls);
+    double loop_cpu = median(loop_cpus), run_cpu = median(run_cpus);
+    printf("median wall clock: busy loop %.3f s (%.4f s per pulsar), real run %.3f s\n", loop, loop / k, run);
+    printf("overhead outside the busy work (wall clock): %.3f s = %.2f %% of the run\n", run - loop,
+           100 * (run - loop) / run);
+    printf("overhead outside the busy work (CPU, program and runner): %.3f s = %.2f %% of the run\n",
+           run_cpu - loop_cpu, 100 * (run_cpu - loop_cpu) / run_cpu);
     run_quietly({"/bin/rm", "-rf", root});
     return 0;
 }
