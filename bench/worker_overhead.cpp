@@ -4,7 +4,7 @@
 // wall-clock figure from the log. The CPU time of both is printed as well: it
 // stays meaningful when other processes share the cores. Prints figures only.
 //
-// Usage: bench_worker_overhead [K] [rounds]   (default 200 pulsars, 3 rounds)
+// Usage: bench_worker_overhead [K] [rounds]   (default 200 pulsars, 5 rounds)
 // Run it on a quiet machine: the worker runs at idle priority.
 #include <sched.h>
 #include <stdio.h>
@@ -132,7 +132,7 @@ double median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
     int k = argc > 1 ? atoi(argv[1]) : 200;
-    int rounds = argc > 2 ? atoi(argv[2]) : 3;
+    int rounds = argc > 2 ? atoi(argv[2]) : 5;
     if (k < 1 || k > pulsars || rounds < 1) {
         fprintf(stderr, "usage: bench_worker_overhead [K (1..%d)] [rounds]\n", pulsars);
         return 2;
@@ -145,28 +145,27 @@ int main(int argc, char** argv) {
     lower_to_idle_priority();
 
     printf("worker overhead: %d pulsars x %d busy iterations, %d rounds\n", k, busy_iterations_per_pulsar, rounds);
-    std::vector<double> loop_walls, loop_cpus, run_walls, run_cpus;
+    // Each round pairs a loop with the run right after it, so that a change
+    // of machine load between rounds does not enter the comparison.
+    std::vector<double> wall_overheads, cpu_overheads;
     for (int r = 0; r < rounds; r++) {
         timing loop = time_busy_loop(k);
         timing run = time_real_run(k, root + "/run");
-        printf("round %d: busy loop alone %.3f s wall %.3f s CPU; real run %.3f s wall (from the log) %.3f s CPU\n",
-               r + 1, loop.wall, loop.cpu, run.wall, run.cpu);
         if (run.wall < 0) {
             printf("the real run failed; see %s/run/slot/stderr.txt\n", root.c_str());
             return 1;
         }
-        loop_walls.push_back(loop.wall);
-        loop_cpus.push_back(loop.cpu);
-        run_walls.push_back(run.wall);
-        run_cpus.push_back(run.cpu);
+        double wall_overhead = 100 * (run.wall - loop.wall) / run.wall;
+        double cpu_overhead = 100 * (run.cpu - loop.cpu) / run.cpu;
+        printf("round %d: busy loop alone %.3f s wall %.3f s CPU (%.4f s per pulsar); real run %.3f s wall (from the "
+               "log) %.3f s CPU; overhead %.2f %% wall, %.2f %% CPU\n",
+               r + 1, loop.wall, loop.cpu, loop.wall / k, run.wall, run.cpu, wall_overhead, cpu_overhead);
+        wall_overheads.push_back(wall_overhead);
+        cpu_overheads.push_back(cpu_overhead);
     }
-    double loop = median(loop_walls), run = median(run_walls);
-    double loop_cpu = median(loop_cpus), run_cpu = median(run_cpus);
-    printf("median wall clock: busy loop %.3f s (%.4f s per pulsar), real run %.3f s\n", loop, loop / k, run);
-    printf("overhead outside the busy work (wall clock): %.3f s = %.2f %% of the run\n", run - loop,
-           100 * (run - loop) / run);
-    printf("overhead outside the busy work (CPU, program and runner): %.3f s = %.2f %% of the run\n",
-           run_cpu - loop_cpu, 100 * (run_cpu - loop_cpu) / run_cpu);
+    printf("overhead outside the busy work, median of %d rounds: %.2f %% of the wall clock, %.2f %% of the CPU time "
+           "(program and runner)\n",
+           rounds, median(wall_overheads), median(cpu_overheads));
     run_quietly({"/bin/rm", "-rf", root});
     return 0;
 }
