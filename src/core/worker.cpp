@@ -27,18 +27,28 @@ thread_local unsigned int busy_seed = 1;
 // since their time is the whole point of the busy work.
 thread_local volatile double busy_product = 0;
 
+// Ends the process with `status`. A suspend that arrives while the library
+// winds down would park this thread in its timer signal for good, since the
+// library stops reading the client's messages (resume included) once it
+// finishes: a critical section keeps the suspend from taking hold.
+[[noreturn]] void finish(int status) {
+    boinc_begin_critical_section();
+    boinc_finish(status);
+    exit(status);   // not reached: boinc_finish ends the process
+}
+
 // Opens out.txt for appending; ends the process when that is impossible.
 FILE* open_output() {
     char out_path[512];
     int rc = boinc_resolve_filename("out.txt", out_path, sizeof out_path);
     if (rc) {
         fprintf(stderr, "worker: cannot resolve output file name.\n");
-        boinc_finish(rc);
+        finish(rc);
     }
     FILE* out = boinc_fopen(out_path, "a");
     if (!out) {
         fprintf(stderr, "worker: cannot open output file for appending.\n");
-        boinc_finish(ERR_FOPEN);
+        finish(ERR_FOPEN);
     }
     return out;
 }
@@ -113,5 +123,5 @@ void worker() {
     search(resume());
     write_summary(out);
     fclose(out);
-    boinc_finish(0);
+    finish(0);
 }
