@@ -12,5 +12,7 @@
 // Initialises the BOINC runtime on a new worker thread, which runs worker()
 // at idle priority. Returns the framework's error code at once if that fails;
 // otherwise runs the graphics event loop on the calling thread and returns 0
-// when it ends (the window was closed, standalone).
+// when it ends (the window was closed, standalone). Under a client, or with
+// no usable display, it never returns: the worker ends the process through
+// boinc_finish.
 int boinc_init_graphics(void (*worker)());

@@ -42,6 +42,8 @@ bool glut_ready = false;
 Display* x_display = nullptr;   // freeglut's X connection
 Window x_window = 0;            // and the current window on it
 Window destroyed_window = 0;    // destroyed by another client: errors expected
+int glx_error_base = -1000;
+const int glx_bad_drawable = 2;   // GLXBadDrawable, after the GLX error base
 int window_x = 50, window_y = 50;
 int window_width = window_start_width, window_height = window_start_height;
 FrameThrottle throttle;
@@ -99,8 +101,10 @@ void on_glut_warning(const char* fmt, va_list ap) {
 // request is not worth the computation.
 int on_x_error(Display* display, XErrorEvent* error) {
     static int logged = 0;
-    bool our_window = error->resourceid == x_window || error->resourceid == destroyed_window;
-    bool window_gone = error->error_code == BadWindow || error->error_code == BadDrawable;
+    bool our_window = error->resourceid != 0 &&
+                      (error->resourceid == x_window || error->resourceid == destroyed_window);
+    bool window_gone = error->error_code == BadWindow || error->error_code == BadDrawable ||
+                       error->error_code == glx_error_base + glx_bad_drawable;
     if (our_window && window_gone) return 0;   // see check_window_destroyed_elsewhere
     if (logged < 10) {
         logged++;
@@ -152,7 +156,15 @@ void init_glut() {
 
 bool screensaver_mode(int mode) { return mode == MODE_FULLSCREEN || mode == MODE_BLANKSCREEN; }
 
-bool window_shown() { return window_id != 0 && window_visible; }
+bool window_open() { return window_id != 0; }
+bool window_shown() { return window_open() && window_visible; }
+
+// Preferences are re-read with the window's context current: the program may
+// rebuild its display lists.
+void reread_prefs() {
+    glutSetWindow(window_id);
+    app_graphics_reread_prefs();
+}
 
 void on_reshape(int width, int height) {
     if (current_mode == MODE_WINDOW) {
@@ -226,6 +238,8 @@ void create_window(int mode) {
     restart_frame_throttle(throttle);
     x_display = glXGetCurrentDisplay();
     x_window = glXGetCurrentDrawable();
+    int glx_event_base;
+    if (x_display) glXQueryExtension(x_display, &glx_error_base, &glx_event_base);
     // Again after each new context, so that it runs before any exit handler
     // the OpenGL driver registered meanwhile.
     atexit(park_display_at_exit);
@@ -257,7 +271,7 @@ void set_mode(int mode) {
 void serve_client() {
     int request = next_graphics_request();
     if (request == MODE_REREAD_PREFS) {
-        if (window_shown()) app_graphics_reread_prefs();
+        if (window_open()) reread_prefs();
     } else if (request == MODE_QUIT) {
         set_mode(MODE_HIDE_GRAPHICS);   // the client's task goes on
     } else if (request == MODE_HIDE_GRAPHICS || request == MODE_WINDOW ||
@@ -270,9 +284,9 @@ void serve_client() {
 // A client rewrites init_data.xml when the volunteer's preferences change.
 void check_prefs_file(double now) {
     static double next_check = 0;
-    if (now < next_check || !window_shown()) return;
+    if (now < next_check || !window_open()) return;
     next_check = now + prefs_check_seconds;
-    if (init_data_file_changed()) app_graphics_reread_prefs();
+    if (init_data_file_changed()) reread_prefs();
 }
 
 void clear_blank_screen() {
@@ -311,15 +325,18 @@ void tick(double now) {
     draw_frame();
 }
 
+// freeglut's X connection while a window is open, else -1. Read under the
+// display mutex: an exit on the worker thread closes the connection.
+int x_connection() { return (window_id && x_display) ? ConnectionNumber(x_display) : -1; }
+
 // Sleeps until `deadline` or until the X server has something for us.
-void wait_for_input(double deadline) {
+void wait_for_input(double deadline, int connection) {
     double wait = deadline - dtime();
     if (wait <= 0) return;
     timeval timeout;
     timeout.tv_sec = (time_t)wait;
     timeout.tv_usec = (suseconds_t)((wait - timeout.tv_sec) * 1e6);
-    if (window_id && x_display) {
-        int connection = ConnectionNumber(x_display);
+    if (connection >= 0) {
         fd_set readable;
         FD_ZERO(&readable);
         FD_SET(connection, &readable);
@@ -344,8 +361,9 @@ void event_loop() {
             next_tick += tick_seconds;
             if (next_tick < now) next_tick = now + tick_seconds;   // missed ticks are not caught up
         }
+        int connection = x_connection();
         unlock_display();
-        if (!loop_ended) wait_for_input(next_tick);
+        if (!loop_ended) wait_for_input(next_tick, connection);
     }
 }
 

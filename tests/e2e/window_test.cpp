@@ -21,10 +21,12 @@ const double finish_timeout = 600;   // for the worker's last pulsars
 // Pulsars to resume at: near the end for runs that must finish, at the start
 // for runs the test ends itself.
 const int last_few_pulsars = 1268;
+const int a_dozen_pulsars = 1262;
 const int some_pulsars = 1250;
 const int all_pulsars = 0;
 
 const char* const loop_ended_line = "main: ALL DONE (this should never print)\n";
+const char* const reread_line = "GFX: app_graphics_reread_prefs() called.\n";
 
 void xdotool(const std::string& arguments) {
     std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
@@ -38,6 +40,14 @@ protected:
         ASSERT_NE(display, nullptr) << "these tests need an X server in DISPLAY";
     }
     void TearDown() override { close_test_display(display); }
+
+    // Standalone: the window is titled "Tidewrack". The X server clears away
+    // an earlier test's window only some time after its program was killed.
+    void start_standalone(int pulsar) {
+        ASSERT_TRUE(wait_for_no_window(display, "Tidewrack", change_timeout));
+        client.write_checkpoint(pulsar, pulsar);
+        client.start();
+    }
 
     // A client's slot whose window is titled `title`.
     void start_under_client(const std::string& title) {
@@ -58,8 +68,7 @@ protected:
 };
 
 TEST_F(WindowTest, StandaloneWindowOpensAt640x480AndClosingItEndsMainWith47) {
-    client.write_checkpoint(all_pulsars, all_pulsars);
-    client.start();
+    start_standalone(all_pulsars);
     WindowInfo window;
     ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
     EXPECT_EQ(window.width, 640);
@@ -73,9 +82,23 @@ TEST_F(WindowTest, StandaloneWindowOpensAt640x480AndClosingItEndsMainWith47) {
     EXPECT_EQ(log.find("worker: CPU time"), std::string::npos) << "the search had to be cut short";
 }
 
+TEST_F(WindowTest, TheSearchEndsTheProcessCleanlyWhileTheWindowDraws) {
+    // boinc_finish exits on the worker thread, in the middle of whatever frame
+    // the graphics thread is drawing: a few runs, each must end with 0.
+    for (int run = 0; run < 3; run++) {
+        TestClient search;
+        ASSERT_TRUE(wait_for_no_window(display, "Tidewrack", change_timeout));
+        search.write_checkpoint(a_dozen_pulsars, a_dozen_pulsars);
+        search.start();
+        EXPECT_EQ(search.wait_for_exit(finish_timeout), 0) << "run " << run;
+        std::string log = search.log();
+        EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << "run " << run;
+        EXPECT_EQ(log.find("GFX: freeglut error"), std::string::npos) << "run " << run << log;
+    }
+}
+
 TEST_F(WindowTest, StandaloneWindowDestroyedByAnotherClientCountsAsClosed) {
-    client.write_checkpoint(all_pulsars, all_pulsars);
-    client.start();
+    start_standalone(all_pulsars);
     WindowInfo window;
     ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
 
@@ -90,11 +113,16 @@ TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
     start_under_client(title);
     EXPECT_FALSE(find_window(display, title, nullptr));
 
+    client.send_graphics_request("<reread_prefs/>");   // hidden: nothing to re-read
     request_mode("<mode_window/>", "<mode_window/>");
     WindowInfo window;
     ASSERT_TRUE(wait_for_window(display, title, start_timeout, &window));
     EXPECT_EQ(window.width, 640);
     EXPECT_EQ(window.height, 480);
+    EXPECT_EQ(client.log().find(reread_line), std::string::npos);
+
+    client.send_graphics_request("<reread_prefs/>");
+    EXPECT_TRUE(client.wait_for_log(reread_line, change_timeout));
 
     request_mode("<mode_hide_graphics/>", "<mode_hide_graphics/>");
     EXPECT_TRUE(wait_for_no_window(display, title, change_timeout));
@@ -113,6 +141,19 @@ TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
     EXPECT_EQ(client.wait_for_graphics_reply(change_timeout), "<mode_hide_graphics/>");
     EXPECT_TRUE(client.running());
     EXPECT_EQ(client.log().find(loop_ended_line), std::string::npos);
+}
+
+TEST_F(WindowTest, ChangedStartUpDataIsReReadWhileAWindowIsShown) {
+    const std::string title = "tidewrack_prefs_" + std::to_string(getpid());
+    start_under_client(title);
+    request_mode("<mode_window/>", "<mode_window/>");
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
+    ASSERT_TRUE(client.wait_for_log("app_graphics_init", change_timeout));
+    EXPECT_EQ(client.log().find(reread_line), std::string::npos);
+
+    client.rewrite_init_data("<project_preferences><static_decorations>0</static_decorations>"
+                             "</project_preferences>");
+    EXPECT_TRUE(client.wait_for_log(reread_line, change_timeout));
 }
 
 TEST_F(WindowTest, FullScreenEndsOnAPlainKeyButNotOnControlKey) {

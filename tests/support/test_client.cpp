@@ -52,7 +52,21 @@ void TestClient::write_checkpoint(int index, int searched) {
     std::ofstream(slot_file("ckpt_state")) << " " << index << " \n " << searched << " \n";
 }
 
-void TestClient::attach_as_client(const std::string& app_name) {
+void TestClient::attach_as_client(const std::string& name) {
+    app_name = name;
+    write_init_data("");
+    void* memory = nullptr;
+    if (create_shmem_mmap(slot_file(MMAPPED_FILE_NAME).c_str(), sizeof(SHARED_MEM), &memory) == 0) {
+        shm = static_cast<SHARED_MEM*>(memory);
+        memset(shm, 0, sizeof(SHARED_MEM));
+    }
+}
+
+void TestClient::rewrite_init_data(const std::string& project_preferences) {
+    write_init_data(project_preferences);
+}
+
+void TestClient::write_init_data(const std::string& project_preferences) {
     APP_INIT_DATA aid;
     aid.major_version = 7;
     aid.minor_version = 20;
@@ -66,14 +80,13 @@ void TestClient::attach_as_client(const std::string& app_name) {
     aid.client_pid = getpid();
     aid.fraction_done_start = 0;
     aid.fraction_done_end = 1;
-    if (FILE* f = fopen(slot_file(INIT_DATA_FILE).c_str(), "w")) {
+    if (!project_preferences.empty()) aid.project_preferences = strdup(project_preferences.c_str());
+    // Written aside and renamed, so the program never reads half a file.
+    std::string written = slot_file(INIT_DATA_FILE) + ".new";
+    if (FILE* f = fopen(written.c_str(), "w")) {
         write_init_data_file(f, aid);
         fclose(f);
-    }
-    void* memory = nullptr;
-    if (create_shmem_mmap(slot_file(MMAPPED_FILE_NAME).c_str(), sizeof(SHARED_MEM), &memory) == 0) {
-        shm = static_cast<SHARED_MEM*>(memory);
-        memset(shm, 0, sizeof(SHARED_MEM));
+        rename(written.c_str(), slot_file(INIT_DATA_FILE).c_str());
     }
 }
 

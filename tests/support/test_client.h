@@ -27,6 +27,9 @@ public:
     // `app_name` (the window title) and the shared memory. Without this call
     // the program runs standalone.
     void attach_as_client(const std::string& app_name);
+    // Rewrites init_data.xml with new project preferences, as a client does
+    // when the volunteer changes them.
+    void rewrite_init_data(const std::string& project_preferences);
 
     // Starts the program in the slot. `display` is put into DISPLAY; nullptr
     // removes DISPLAY from the program's environment, "" keeps the test's.
@@ -51,8 +54,10 @@ public:
 
 private:
     void send_heartbeats();
+    void write_init_data(const std::string& project_preferences);
 
     std::string slot_dir;
+    std::string app_name;
     SHARED_MEM* shm = nullptr;
     pid_t child = 0;
     int exit_status = -1;
