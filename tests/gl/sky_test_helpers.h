@@ -8,6 +8,8 @@
 #include <functional>
 
 #include "fbcapture.h"
+#include "sky/sky_sphere.h"
+#include "graphics/graphical_events.h"
 
 namespace sky_test {
 
@@ -49,6 +51,33 @@ inline double distance(const FbVertex& v, const float p[3]) {
 
 inline bool colour_is(const FbVertex& v, float r, float g, float b) {
     return std::fabs(v.r - r) < 1e-6 && std::fabs(v.g - g) < 1e-6 && std::fabs(v.b - b) < 1e-6;
+}
+
+// Keeps the graphical events waiting while alive, so that the sky section
+// does not squash the scene at a random moment of a test.
+class QuietEvents {
+  public:
+    QuietEvents() {
+        glPushMatrix();
+        update_graphical_events(0);   // makes the state if no frame has yet
+        glPopMatrix();
+        if (event_state) {
+            saved_ = *event_state;
+            event_state->state = EVENT_WAITING;
+            event_state->clock = -1e9;
+        }
+    }
+    ~QuietEvents() {
+        if (event_state) *event_state = saved_;
+    }
+  private:
+    graphical_event saved_{};
+};
+
+// One sky section, as a frame draws it after placing the camera.
+inline FbCapture capture_sky_section(float rotation, double t) {
+    QuietEvents quiet;
+    return capture_enclosed([rotation, t] { draw_sky_section(0.0, rotation, t); });
 }
 
 }  // namespace sky_test
