@@ -1,0 +1,11 @@
+# The client runner: runs the program in a slot directory as the BOINC client
+# does (shared memory, start-up data, link files, scripted client actions).
+add_executable(tidewrack_client ${CMAKE_SOURCE_DIR}/tools/client_runner.cpp)
+target_include_directories(tidewrack_client PRIVATE
+  ${BOINC_INCLUDE_DIR} ${BOINC_LIB_INCLUDE_DIR} /usr/include/boinc)
+target_link_libraries(tidewrack_client PRIVATE ${BOINC_API_LIBRARY} ${BOINC_LIBRARY})
+target_compile_definitions(tidewrack_client PRIVATE TIDEWRACK_DATA_DIR="${CMAKE_SOURCE_DIR}/data")
+add_dependencies(tidewrack_client tidewrack)
+
+list(APPEND TIDEWRACK_E2E_DEPENDS tidewrack_client)
+set(TIDEWRACK_E2E_DEPENDS ${TIDEWRACK_E2E_DEPENDS})

@@ -1,0 +1,176 @@
+#include "slot.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+std::string temp_base() {
+    const char* t = getenv("TMPDIR");
+    return t && *t ? t : "/tmp";
+}
+
+void remove_tree(const std::string& path) {
+    if (path.size() < 8) return;   // never anything like "/" or "/tmp"
+    std::string cmd = "rm -rf '" + path + "'";
+    if (system(cmd.c_str()) != 0) fprintf(stderr, "cannot remove %s\n", path.c_str());
+}
+
+}  // namespace
+
+run_dir make_run_dir(const char* tag) {
+    std::string templ = temp_base() + "/tidewrack-" + tag + "-XXXXXX";
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back(0);
+    run_dir dir;
+    if (!mkdtemp(buf.data())) return dir;
+    dir.root = buf.data();
+    dir.slot = dir.root + "/slot";
+    dir.project = dir.root + "/project";
+    mkdir(dir.slot.c_str(), 0755);
+    mkdir(dir.project.c_str(), 0755);
+    return dir;
+}
+
+void remove_run_dir(const run_dir& dir) {
+    if (!dir.root.empty()) remove_tree(dir.root);
+}
+
+std::string runner_result::text() const {
+    std::string all;
+    for (const std::string& l : lines) all += l + "\n";
+    return all;
+}
+
+int run_command(const std::string& cwd, const std::vector<std::string>& argv, std::string& output) {
+    int fds[2];
+    if (pipe(fds)) return -1;
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        dup2(fds[1], 2);
+        close(fds[0]);
+        close(fds[1]);
+        if (!cwd.empty() && chdir(cwd.c_str())) _exit(126);
+        unsetenv("DISPLAY");
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    output.clear();
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) > 0) output.append(buf, n);
+    close(fds[0]);
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+runner_result run_client(const run_dir& dir, const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {TIDEWRACK_BINARY_DIR "/tidewrack_client", "--dir", dir.root,
+                                     "--app", TIDEWRACK_EXE, "--no-display", "--plain"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::string output;
+    runner_result r;
+    r.exit_code = run_command("", argv, output);
+    std::istringstream in(output);
+    std::string line;
+    while (std::getline(in, line)) r.lines.push_back(line);
+    return r;
+}
+
+std::vector<double> reported_fractions(const runner_result& r, int episode) {
+    std::vector<double> out;
+    int current = 0;
+    for (const std::string& l : r.lines) {
+        if (l.find("] episode ") != std::string::npos) current++;
+        size_t at = l.find("progress: fraction_done ");
+        if (at == std::string::npos || (episode && current != episode)) continue;
+        out.push_back(atof(l.c_str() + at + strlen("progress: fraction_done ")));
+    }
+    return out;
+}
+
+int count_lines(const runner_result& r, const std::string& needle) {
+    int n = 0;
+    for (const std::string& l : r.lines)
+        if (l.find(needle) != std::string::npos) n++;
+    return n;
+}
+
+std::string read_file(const std::string& path) {
+    std::string text;
+    FILE* f = fopen(path.c_str(), "r");
+    if (!f) return text;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    fclose(f);
+    return text;
+}
+
+bool write_file(const std::string& path, const std::string& text) {
+    FILE* f = fopen(path.c_str(), "w");
+    if (!f) return false;
+    bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+    return fclose(f) == 0 && ok;
+}
+
+bool path_exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+int count_occurrences(const std::string& text, const std::string& needle) {
+    int n = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) n++;
+    return n;
+}
+
+std::string checkpoint_text(int index, int count) {
+    char buf[64];
+    snprintf(buf, sizeof buf, " %d \n %d \n", index, count);
+    return buf;
+}
+
+bool parse_checkpoint_strict(const std::string& text, int& index, int& count) {
+    if (sscanf(text.c_str(), " %d  %d", &index, &count) != 2) return false;
+    return text == checkpoint_text(index, count);
+}
+
+std::vector<restart_line> restart_lines(const std::string& log) {
+    std::vector<restart_line> out;
+    const std::string head = "worker: restarting at Pulsar ";
+    for (size_t at = log.find(head); at != std::string::npos; at = log.find(head, at + 1)) {
+        restart_line r;
+        if (sscanf(log.c_str() + at, "worker: restarting at Pulsar %d with %d searched.", &r.index, &r.searched) == 2)
+            out.push_back(r);
+    }
+    return out;
+}
+
+int fraction_index(double fraction, int denominator) {
+    double x = fraction * denominator;
+    double i = std::round(x);
+    return std::fabs(x - i) < 1e-3 ? (int)i : -1;
+}
+
+double line_time(const std::string& line) {
+    double t = -1;
+    if (sscanf(line.c_str(), "[client %lf]", &t) != 1) return -1;
+    return t;
+}

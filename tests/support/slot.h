@@ -1,0 +1,70 @@
+// Helpers for the end-to-end tests: temporary run directories, the client
+// runner (tidewrack_client) as a child process, and readers for what a run
+// leaves behind (out.txt, ckpt_state, stderr.txt, the runner's report).
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A run directory as the client runner lays it out.
+struct run_dir {
+    std::string root;      // temporary directory, removed by remove_run_dir
+    std::string slot;      // root/slot: init_data.xml, link files, stderr.txt
+    std::string project;   // root/project: out.txt, ckpt_state, images
+};
+
+run_dir make_run_dir(const char* tag);
+void remove_run_dir(const run_dir& dir);
+
+// A run directory removed when the test ends, whichever way it ends.
+struct scoped_run_dir : run_dir {
+    explicit scoped_run_dir(const char* tag) : run_dir(make_run_dir(tag)) {}
+    ~scoped_run_dir() { remove_run_dir(*this); }
+    scoped_run_dir(const scoped_run_dir&) = delete;
+    scoped_run_dir& operator=(const scoped_run_dir&) = delete;
+};
+
+// What one run of the client runner printed, and how it ended.
+struct runner_result {
+    int exit_code = -1;          // the runner's exit status (-1: did not exit)
+    std::vector<std::string> lines;
+    std::string text() const;    // all lines joined, for failure messages
+};
+
+// Runs tidewrack_client on the real program in `dir`, without a display and
+// with plain progress lines; `args` are further runner options.
+runner_result run_client(const run_dir& dir, const std::vector<std::string>& args);
+
+// Runs a command in `cwd` with DISPLAY removed from its environment; returns
+// its exit status (128 + signal if killed) and its output in `output`.
+int run_command(const std::string& cwd, const std::vector<std::string>& argv, std::string& output);
+
+// The fractions the runner saw reported ("progress: fraction_done F"), in
+// order, for the program's episode `episode` (1-based; 0 = all episodes).
+std::vector<double> reported_fractions(const runner_result& r, int episode = 0);
+
+// Number of runner lines that contain `needle`.
+int count_lines(const runner_result& r, const std::string& needle);
+
+std::string read_file(const std::string& path);
+bool write_file(const std::string& path, const std::string& text);
+bool path_exists(const std::string& path);
+int count_occurrences(const std::string& text, const std::string& needle);
+
+// A checkpoint as the program writes it: exactly " %d \n %d \n".
+bool parse_checkpoint_strict(const std::string& text, int& index, int& count);
+std::string checkpoint_text(int index, int count);
+
+// Every "worker: restarting at Pulsar %d with %d searched." line of a log.
+struct restart_line {
+    int index;
+    int searched;
+};
+std::vector<restart_line> restart_lines(const std::string& log);
+
+// The index i when `fraction` is i / denominator (as reported with the
+// client's six significant digits), or -1.
+int fraction_index(double fraction, int denominator);
+
+// The time stamp of a runner line ("[client   12.34] ..."), or -1.
+double line_time(const std::string& line);

@@ -1,0 +1,740 @@
+// tidewrack_client: runs the program as the BOINC client would, for people and
+// for the end-to-end tests. It lays out a project directory and a slot
+// directory (init_data.xml, <soft_link> files, the boinc_mmap_file shared
+// memory), starts the program in the slot, sends heartbeats, shows the
+// progress the program reports, and carries out a script of client actions:
+// suspend / resume / quit / abort / kill / restart, the graphics messages, and
+// new project preferences.
+//
+// Like a real client it never restarts the program on its own: after a quit,
+// a kill or Ctrl+C the task stays in the slot, and a scripted `restart` or a
+// new run of the runner on the same directory resumes it from its checkpoint.
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <math.h>
+#include <signal.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "app_ipc.h"
+#include "error_numbers.h"
+#include "filesys.h"
+#include "parse.h"
+#include "shmem.h"
+#include "str_replace.h"
+#include "util.h"
+
+#ifndef TIDEWRACK_DATA_DIR
+#define TIDEWRACK_DATA_DIR "data"
+#endif
+
+namespace {
+
+const char* const usage_text =
+    "Usage: tidewrack_client [options]\n"
+    "\n"
+    "Runs one work unit of the program the way the BOINC client does: it prepares\n"
+    "RUN/project (the task's files: out.txt, ckpt_state, the images) and RUN/slot\n"
+    "(init_data.xml, link files, shared memory), starts the program in the slot,\n"
+    "sends heartbeats and shows the progress the program reports. Ctrl+C asks the\n"
+    "program to quit, as the client does; running the runner again on the same\n"
+    "directory resumes the task from its checkpoint.\n"
+    "\n"
+    "Task and slot:\n"
+    "  --dir RUN             run directory (default ./run): RUN/slot and RUN/project\n"
+    "  --slot DIR            slot directory (default RUN/slot)\n"
+    "  --project DIR         directory of the task's files (default RUN/project)\n"
+    "  --fresh               wipe the slot and the project directory first\n"
+    "  --app PATH            program to run (default: tidewrack beside this runner)\n"
+    "  --images DIR          where earthlights2.jpg and leftimage2.jpg are (default:\n"
+    "                        beside the program, beside the runner, then data/)\n"
+    "  --no-display          start the program without DISPLAY in its environment\n"
+    "\n"
+    "Start-up data (init_data.xml):\n"
+    "  --user NAME           volunteer's name (default \"Test Volunteer\")\n"
+    "  --team NAME           team name (default \"Tidewrack Testers\")\n"
+    "  --total-credit X      user's total credit (default 12345.67)\n"
+    "  --avg-credit X        user's recent average credit (default 89.01)\n"
+    "  --ckpt-period S       checkpoint period in seconds (default 60)\n"
+    "  --prefs XML           project preferences, e.g.\n"
+    "                        '<static_decorations>1</static_decorations>'\n"
+    "  --prefs-file FILE     project preferences read from FILE\n"
+    "\n"
+    "Script. WHEN is T (seconds since the runner started), ckpt:N (once the\n"
+    "runner has seen the N-th checkpoint reported in this run) or frac:X (once the\n"
+    "reported fraction done reaches X); ckpt:N+T and frac:X+T wait T seconds more.\n"
+    "  --at WHEN CMD         CMD is one of\n"
+    "                          suspend, resume, quit, abort   process control\n"
+    "                          kill                           SIGKILL the program\n"
+    "                          restart                        start it again once it\n"
+    "                                                         has stopped (unless the\n"
+    "                                                         task is done or aborted)\n"
+    "                          window, fullscreen, hide,      graphics requests\n"
+    "                          blank, reread, gquit           (gquit = <mode_quit/>)\n"
+    "                          prefs=XML                      rewrite init_data.xml\n"
+    "                                                         with new preferences\n"
+    "  --max-time S          kill the program after S seconds (default: no limit)\n"
+    "\n"
+    "Output:\n"
+    "  --plain               progress as plain lines even on a terminal\n"
+    "  -h, --help            this text\n"
+    "\n"
+    "Reports: every message sent, each checkpoint and fraction done reported,\n"
+    "graphics replies, the exit status and the content of boinc_finish_called.\n"
+    "Exit status: that of the program's last run (128 + signal if it was killed),\n"
+    "125 if the runner itself failed, 2 for bad usage.\n";
+
+const int runner_failed = 125;
+const double quit_grace_seconds = 15;   // then the client kills the task
+
+enum trigger_kind { AT_TIME, AT_CHECKPOINT, AT_FRACTION };
+
+// A step fires `delay` seconds after its trigger was first met.
+struct script_step {
+    trigger_kind kind;
+    double value;
+    double delay;
+    std::string command;
+    double met_at;   // -1 until the trigger is met
+    bool done;
+};
+
+// Options.
+std::string run_dir = "run", slot_dir, project_dir, app_path, images_dir;
+bool fresh = false, no_display = false, plain_output = false;
+std::string user_name = "Test Volunteer", team_name = "Tidewrack Testers";
+double total_credit = 12345.67, avg_credit = 89.01, checkpoint_period = 60;
+std::string project_prefs;
+double max_time = 0;
+std::vector<script_step> script;
+
+// Run state.
+APP_INIT_DATA init_data;
+SHARED_MEM* shmem = nullptr;
+std::deque<std::string> control_queue, graphics_queue;
+pid_t child = 0;
+int episode = 0;
+double runner_start = 0, quit_deadline = -1, next_heartbeat = 0, next_bar = 0;
+double episode_start = 0;
+double checkpoint_cpu = 0, current_cpu = 0, fraction = -1;
+int checkpoints_seen = 0;
+int last_status = 0;
+bool terminal = false, bar_shown = false, out_of_time = false;
+volatile sig_atomic_t interrupts = 0;
+
+double now() { return dtime() - runner_start; }
+
+// ---- output ---------------------------------------------------------------
+
+void clear_bar() {
+    if (bar_shown) {
+        fputs("\r\033[K", stdout);
+        bar_shown = false;
+    }
+}
+
+void say(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void say(const char* fmt, ...) {
+    clear_bar();
+    va_list ap;
+    va_start(ap, fmt);
+    printf("[client %7.2f] ", now());
+    vprintf(fmt, ap);
+    va_end(ap);
+    fflush(stdout);
+}
+
+std::string clock_text(double seconds) {
+    int s = (int)seconds;
+    char buf[32];
+    snprintf(buf, sizeof buf, "%02d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+    return buf;
+}
+
+void draw_bar() {
+    if (!terminal || !child) return;
+    const int width = 30;
+    double f = fraction < 0 ? 0 : fraction;
+    int filled = (int)(f * width + 0.5);
+    std::string bar(filled, '#');
+    bar.append(width - filled, '.');
+    printf("\r\033[K%6.2f%% [%s] CPU %s  elapsed %s", f * 100, bar.c_str(),
+           clock_text(current_cpu).c_str(), clock_text(now() - episode_start).c_str());
+    fflush(stdout);
+    bar_shown = true;
+}
+
+// ---- files ----------------------------------------------------------------
+
+bool dir_exists(const std::string& p) {
+    struct stat st;
+    return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool file_exists(const std::string& p) {
+    struct stat st;
+    return stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string absolute(const std::string& p) {
+    char buf[PATH_MAX];
+    if (realpath(p.c_str(), buf)) return buf;
+    if (!p.empty() && p[0] == '/') return p;
+    if (!getcwd(buf, sizeof buf)) return p;
+    return std::string(buf) + "/" + p;
+}
+
+std::string dir_of(const std::string& p) {
+    size_t slash = p.rfind('/');
+    return slash == std::string::npos ? "." : p.substr(0, slash);
+}
+
+std::string own_dir() {
+    char buf[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    buf[n] = 0;
+    return dir_of(buf);
+}
+
+bool read_text(const std::string& path, std::string& text) {
+    FILE* f = fopen(path.c_str(), "r");
+    if (!f) return false;
+    text.clear();
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    fclose(f);
+    return true;
+}
+
+bool copy_file(const std::string& from, const std::string& to) {
+    std::string data;
+    if (!read_text(from, data)) return false;
+    std::string tmp = to + ".part";
+    FILE* f = fopen(tmp.c_str(), "w");
+    if (!f) return false;
+    bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
+    ok = (fclose(f) == 0) && ok;
+    return ok && rename(tmp.c_str(), to.c_str()) == 0;
+}
+
+// Writes through a temporary name so that the program never reads half a file.
+bool write_file_atomically(const std::string& path, const std::string& text) {
+    std::string tmp = path + ".new";
+    FILE* f = fopen(tmp.c_str(), "w");
+    if (!f) return false;
+    bool ok = fputs(text.c_str(), f) >= 0;
+    ok = (fclose(f) == 0) && ok;
+    return ok && rename(tmp.c_str(), path.c_str()) == 0;
+}
+
+// ---- the task's files in the project directory ----------------------------
+
+const char* const image_names[] = {"earthlights2.jpg", "leftimage2.jpg"};
+const char* const linked_names[] = {"out.txt", "ckpt_state", "earthlights2.jpg", "leftimage2.jpg"};
+
+// The client downloads the input files into the project directory once.
+void install_images() {
+    std::vector<std::string> sources;
+    if (!images_dir.empty()) sources.push_back(images_dir);
+    sources.push_back(dir_of(app_path));
+    sources.push_back(own_dir());
+    sources.push_back(TIDEWRACK_DATA_DIR);
+    for (const char* name : image_names) {
+        std::string target = project_dir + "/" + name;
+        if (file_exists(target)) continue;
+        bool found = false;
+        for (const std::string& dir : sources) {
+            std::string source = dir + "/" + name;
+            if (file_exists(source) && copy_file(source, target)) {
+                found = true;
+                break;
+            }
+        }
+        if (!found) say("warning: %s not found; the program will run without it\n", name);
+    }
+}
+
+// The runner keeps what a client keeps in its state file: the CPU time at the
+// last checkpoint, handed to the next run of the program as wu_cpu_time.
+std::string state_path() { return project_dir + "/client_state.xml"; }
+
+void load_task_state() {
+    std::string text;
+    if (read_text(state_path(), text)) parse_double(text.c_str(), "<checkpoint_cpu_time>", checkpoint_cpu);
+}
+
+void save_task_state() {
+    char buf[256];
+    snprintf(buf, sizeof buf, "<task>\n<checkpoint_cpu_time>%.6f</checkpoint_cpu_time>\n</task>\n", checkpoint_cpu);
+    write_file_atomically(state_path(), buf);
+}
+
+// ---- the slot -------------------------------------------------------------
+
+std::string slot_file(const char* name) { return slot_dir + "/" + name; }
+
+// Accepts preferences with or without their enclosing element; the library
+// writes that element itself.
+std::string inner_prefs(const std::string& xml) {
+    const std::string open = "<project_preferences>", close = "</project_preferences>";
+    size_t a = xml.find(open), b = xml.rfind(close);
+    if (a == std::string::npos || b == std::string::npos || b < a) return xml;
+    return xml.substr(a + open.size(), b - a - open.size());
+}
+
+void fill_init_data() {
+    init_data.clear();
+    init_data.major_version = 7;
+    init_data.minor_version = 20;
+    init_data.release = 5;
+    strlcpy(init_data.app_name, "tidewrack", sizeof init_data.app_name);
+    strlcpy(init_data.wu_name, "tidewrack_wu_1274", sizeof init_data.wu_name);
+    strlcpy(init_data.result_name, "tidewrack_wu_1274_0", sizeof init_data.result_name);
+    strlcpy(init_data.user_name, user_name.c_str(), sizeof init_data.user_name);
+    strlcpy(init_data.team_name, team_name.c_str(), sizeof init_data.team_name);
+    strlcpy(init_data.authenticator, "0f1e2d3c4b5a69788796a5b4c3d2e1f0", sizeof init_data.authenticator);
+    strlcpy(init_data.project_dir, project_dir.c_str(), sizeof init_data.project_dir);
+    strlcpy(init_data.boinc_dir, dir_of(slot_dir).c_str(), sizeof init_data.boinc_dir);
+    init_data.userid = 1;
+    init_data.teamid = 1;
+    init_data.hostid = 1;
+    init_data.user_total_credit = total_credit;
+    init_data.user_expavg_credit = avg_credit;
+    init_data.checkpoint_period = checkpoint_period;
+    init_data.shmem_seg_name = -1;   // the mmap'ed file boinc_mmap_file
+    init_data.client_pid = getpid();
+    init_data.slot = 0;
+    init_data.fraction_done_start = 0;
+    init_data.fraction_done_end = 1;
+    init_data.ncpus = 1;
+}
+
+bool write_init_data() {
+    free(init_data.project_preferences);
+    init_data.project_preferences = project_prefs.empty() ? nullptr : strdup(inner_prefs(project_prefs).c_str());
+    init_data.wu_cpu_time = checkpoint_cpu;
+    std::string path = slot_file(INIT_DATA_FILE), tmp = path + ".new";
+    FILE* f = fopen(tmp.c_str(), "w");
+    if (!f) return false;
+    write_init_data_file(f, init_data);
+    bool ok = fclose(f) == 0;
+    return ok && rename(tmp.c_str(), path.c_str()) == 0;
+}
+
+bool write_links() {
+    for (const char* name : linked_names) {
+        std::string text = "<soft_link>" + project_dir + "/" + name + "</soft_link>\n";
+        if (!write_file_atomically(slot_file(name), text)) return false;
+    }
+    return true;
+}
+
+bool prepare_slot() {
+    if (boinc_mkdir(slot_dir.c_str()) && !dir_exists(slot_dir)) return false;
+    if (boinc_mkdir(project_dir.c_str()) && !dir_exists(project_dir)) return false;
+    install_images();
+    fill_init_data();
+    if (!write_links() || !write_init_data()) return false;
+    if (!shmem && create_shmem_mmap(slot_file(MMAPPED_FILE_NAME).c_str(), sizeof(SHARED_MEM), (void**)&shmem))
+        return false;
+    memset(shmem, 0, sizeof(SHARED_MEM));
+    control_queue.clear();
+    graphics_queue.clear();
+    unlink(slot_file(BOINC_FINISH_CALLED_FILE).c_str());
+    unlink(slot_file(TEMPORARY_EXIT_FILE).c_str());
+    return true;
+}
+
+// ---- the program ----------------------------------------------------------
+
+bool start_app() {
+    if (!prepare_slot()) {
+        say("cannot prepare the slot %s: %s\n", slot_dir.c_str(), strerror(errno));
+        return false;
+    }
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid < 0) {
+        say("cannot start the program: %s\n", strerror(errno));
+        return false;
+    }
+    if (pid == 0) {
+        setpgid(0, 0);   // Ctrl+C on the terminal reaches the runner only
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
+        if (chdir(slot_dir.c_str())) _exit(127);
+        if (no_display) unsetenv("DISPLAY");
+        execl(app_path.c_str(), app_path.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    child = pid;
+    episode++;
+    episode_start = now();
+    fraction = -1;
+    next_heartbeat = 0;
+    say("episode %d: started %s in %s, pid %d, wu_cpu_time %.2f\n", episode, app_path.c_str(),
+        slot_dir.c_str(), (int)pid, checkpoint_cpu);
+    return true;
+}
+
+// The client queues its messages and sends the next one once the program has
+// read the last.
+void flush_queue(std::deque<std::string>& queue, MSG_CHANNEL& channel) {
+    while (!queue.empty() && channel.send_msg(queue.front().c_str())) queue.pop_front();
+}
+
+void send_control(const char* msg) {
+    control_queue.push_back(msg);
+    flush_queue(control_queue, shmem->process_control_request);
+    say("sent %s\n", msg);
+}
+
+void send_graphics(const char* msg) {
+    graphics_queue.push_back(msg);
+    flush_queue(graphics_queue, shmem->graphics_request);
+    say("sent graphics request %s\n", msg);
+}
+
+// The program echoes the wu_cpu_time it was given with fewer digits (%e
+// against init_data.xml's %f); only a real change is a new checkpoint.
+bool new_checkpoint_time(double reported) {
+    return fabs(reported - checkpoint_cpu) > 1e-4 + 1e-5 * fabs(reported);
+}
+
+void poll_app() {
+    char buf[MSG_CHANNEL_SIZE];
+    if (shmem->app_status.get_msg(buf)) {
+        double x;
+        if (parse_double(buf, "<current_cpu_time>", x)) current_cpu = x;
+        if (parse_double(buf, "<checkpoint_cpu_time>", x) && new_checkpoint_time(x)) {
+            checkpoint_cpu = x;
+            checkpoints_seen++;
+            save_task_state();
+            say("checkpoint: checkpoint_cpu_time %.3f\n", x);
+        }
+        if (parse_double(buf, "<fraction_done>", x) && x != fraction) {
+            fraction = x;
+            if (!terminal || plain_output)
+                say("progress: fraction_done %.6f (%.2f%%) cpu %.2f\n", x, x * 100, current_cpu);
+        }
+    }
+    if (shmem->graphics_reply.get_msg(buf)) say("graphics reply: %s\n", buf);
+}
+
+std::string finish_called_text() {
+    std::string text;
+    if (!read_text(slot_file(BOINC_FINISH_CALLED_FILE), text)) return "";
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+bool reap_app() {
+    int status;
+    if (waitpid(child, &status, WNOHANG) != child) return false;
+    poll_app();
+    child = 0;
+    quit_deadline = -1;
+    std::string finished = finish_called_text();
+    if (WIFEXITED(status)) {
+        last_status = WEXITSTATUS(status);
+        say("exit status %d, boinc_finish_called %s\n", last_status, finished.empty() ? "(absent)" : finished.c_str());
+    } else {
+        last_status = 128 + WTERMSIG(status);
+        say("killed by signal %d, boinc_finish_called %s\n", WTERMSIG(status),
+            finished.empty() ? "(absent)" : finished.c_str());
+    }
+    if (!finished.empty())
+        say("task done (final status %s)\n", finished.c_str());
+    else if (WIFEXITED(status) && last_status == EXIT_ABORTED_BY_CLIENT)
+        say("task aborted\n");
+    else
+        say("task stopped before its end: a restart resumes it from its checkpoint\n");
+    return true;
+}
+
+void kill_app(const char* why) {
+    if (!child) return;
+    kill(child, SIGKILL);
+    say("SIGKILL (%s)\n", why);
+}
+
+// ---- the script -------------------------------------------------------------
+
+// WHEN: T | ckpt:N[+T] | frac:X[+T]
+bool parse_when(const std::string& when, script_step& step) {
+    const char* text = when.c_str();
+    step.kind = AT_TIME;
+    step.delay = 0;
+    if (when.rfind("ckpt:", 0) == 0) {
+        step.kind = AT_CHECKPOINT;
+        text += 5;
+    } else if (when.rfind("frac:", 0) == 0) {
+        step.kind = AT_FRACTION;
+        text += 5;
+    }
+    char* end = nullptr;
+    step.value = strtod(text, &end);
+    if (end == text || step.value < 0) return false;
+    if (*end == '+' && step.kind != AT_TIME) {
+        const char* delay_text = end + 1;
+        step.delay = strtod(delay_text, &end);
+        if (end == delay_text || step.delay < 0) return false;
+    }
+    return *end == 0;
+}
+
+bool known_command(const std::string& c) {
+    static const char* const names[] = {"suspend", "resume", "quit", "abort", "kill", "restart", "window",
+                                        "fullscreen", "hide", "blank", "reread", "gquit"};
+    for (const char* n : names)
+        if (c == n) return true;
+    return c.rfind("prefs=", 0) == 0;
+}
+
+bool trigger_met(const script_step& s) {
+    switch (s.kind) {
+    case AT_TIME: return now() >= s.value;
+    case AT_CHECKPOINT: return child && checkpoints_seen >= (int)s.value;
+    case AT_FRACTION: return child && fraction >= s.value;
+    }
+    return false;
+}
+
+bool task_over() { return !finish_called_text().empty() || last_status == EXIT_ABORTED_BY_CLIENT; }
+
+// A restart waits until the program has stopped.
+bool step_due(script_step& s) {
+    if (s.met_at < 0 && trigger_met(s)) s.met_at = now();
+    if (s.met_at < 0 || now() < s.met_at + s.delay) return false;
+    return s.command != "restart" || !child;
+}
+
+void run_command(const std::string& c) {
+    if (c == "restart") {
+        if (task_over()) say("restart: the task is over, nothing to restart\n");
+        else start_app();
+        return;
+    }
+    if (c.rfind("prefs=", 0) == 0) {
+        project_prefs = c.substr(6);
+        if (write_init_data()) say("init_data.xml rewritten with preferences %s\n", project_prefs.c_str());
+        else say("cannot rewrite init_data.xml\n");
+        return;
+    }
+    if (!child) {
+        say("%s: the program is not running\n", c.c_str());
+        return;
+    }
+    if (c == "kill") kill_app("scripted");
+    else if (c == "suspend") send_control("<suspend/>");
+    else if (c == "resume") send_control("<resume/>");
+    else if (c == "quit" || c == "abort") {
+        send_control(c == "quit" ? "<quit/>" : "<abort/>");
+        quit_deadline = now() + quit_grace_seconds;
+    }
+    else if (c == "window") send_graphics("<mode_window/>");
+    else if (c == "fullscreen") send_graphics("<mode_fullscreen/>");
+    else if (c == "hide") send_graphics("<mode_hide_graphics/>");
+    else if (c == "blank") send_graphics("<mode_blankscreen/>");
+    else if (c == "reread") send_graphics("<reread_prefs/>");
+    else if (c == "gquit") send_graphics("<mode_quit/>");
+}
+
+void run_due_steps() {
+    for (script_step& s : script) {
+        if (!s.done && step_due(s)) {
+            s.done = true;
+            run_command(s.command);
+        }
+    }
+}
+
+bool restart_pending() {
+    if (out_of_time || task_over()) return false;
+    for (const script_step& s : script)
+        if (!s.done && s.command == "restart") return true;
+    return false;
+}
+
+// ---- main loop ------------------------------------------------------------
+
+void on_interrupt(int) { interrupts = interrupts + 1; }
+
+// Ctrl+C: the client's quit; a second one kills.
+void handle_interrupts() {
+    static int handled = 0;
+    if (interrupts == handled) return;
+    handled = interrupts;
+    if (!child) return;
+    if (handled == 1) {
+        say("interrupted: asking the program to quit (again to kill it)\n");
+        send_control("<quit/>");
+        quit_deadline = now() + quit_grace_seconds;
+    } else {
+        kill_app("interrupted twice");
+    }
+}
+
+void supervise() {
+    if (now() >= next_heartbeat) {
+        shmem->heartbeat.send_msg("<heartbeat/>");
+        next_heartbeat = now() + 1;
+    }
+    flush_queue(control_queue, shmem->process_control_request);
+    flush_queue(graphics_queue, shmem->graphics_request);
+    poll_app();
+    if (quit_deadline > 0 && now() > quit_deadline) {
+        kill_app("no exit within 15 s of quit/abort");
+        quit_deadline = -1;
+    }
+    if (max_time > 0 && now() > max_time && !out_of_time) {
+        out_of_time = true;
+        kill_app("time limit");
+    }
+    if (!plain_output && now() >= next_bar) {
+        draw_bar();
+        next_bar = now() + 0.5;
+    }
+}
+
+int run() {
+    if (!start_app()) return runner_failed;
+    for (;;) {
+        handle_interrupts();
+        run_due_steps();
+        if (child) {
+            supervise();
+            if (reap_app() && (interrupts || !restart_pending())) break;
+        } else if (interrupts || !restart_pending()) {
+            break;
+        }
+        usleep(50000);
+    }
+    clear_bar();
+    save_task_state();
+    return last_status;
+}
+
+// ---- options ----------------------------------------------------------------
+
+bool parse_number(const char* text, double& value) {
+    char* end = nullptr;
+    value = strtod(text, &end);
+    return end != text && *end == 0;
+}
+
+int usage_error(const char* fmt, const char* what) {
+    fprintf(stderr, "tidewrack_client: ");
+    fprintf(stderr, fmt, what);
+    fprintf(stderr, "\nTry tidewrack_client --help.\n");
+    return 2;
+}
+
+int parse_options(int argc, char** argv) {
+    std::string slot_opt, project_opt;
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        bool has_value = i + 1 < argc;
+        double number = 0;
+        if (a == "-h" || a == "--help") {
+            fputs(usage_text, stdout);
+            exit(0);
+        }
+        if (a == "--fresh") fresh = true;
+        else if (a == "--no-display") no_display = true;
+        else if (a == "--plain") plain_output = true;
+        else if (!has_value) return usage_error("unknown option or missing value: %s", a.c_str());
+        else if (a == "--dir") run_dir = argv[++i];
+        else if (a == "--slot") slot_opt = argv[++i];
+        else if (a == "--project") project_opt = argv[++i];
+        else if (a == "--app") app_path = argv[++i];
+        else if (a == "--images") images_dir = argv[++i];
+        else if (a == "--user") user_name = argv[++i];
+        else if (a == "--team") team_name = argv[++i];
+        else if (a == "--prefs") project_prefs = argv[++i];
+        else if (a == "--prefs-file") {
+            if (!read_text(argv[++i], project_prefs)) return usage_error("cannot read %s", argv[i]);
+        } else if (a == "--total-credit" || a == "--avg-credit" || a == "--ckpt-period" || a == "--max-time") {
+            if (!parse_number(argv[++i], number)) return usage_error("not a number: %s", argv[i]);
+            if (a == "--total-credit") total_credit = number;
+            else if (a == "--avg-credit") avg_credit = number;
+            else if (a == "--ckpt-period") checkpoint_period = number;
+            else max_time = number;
+        } else if (a == "--at" && i + 2 < argc) {
+            script_step step{AT_TIME, 0, 0, argv[i + 2], -1, false};
+            if (!parse_when(argv[i + 1], step)) return usage_error("bad time: %s", argv[i + 1]);
+            if (!known_command(step.command)) return usage_error("unknown command: %s", argv[i + 2]);
+            script.push_back(step);
+            i += 2;
+        } else {
+            return usage_error("unknown option or missing value: %s", a.c_str());
+        }
+    }
+    slot_dir = slot_opt.empty() ? run_dir + "/slot" : slot_opt;
+    project_dir = project_opt.empty() ? run_dir + "/project" : project_opt;
+    if (app_path.empty()) app_path = own_dir() + "/tidewrack";
+    return 0;
+}
+
+void wipe(const std::string& dir) {
+    if (dir_exists(dir)) clean_out_dir(dir.c_str());
+}
+
+// Paths are made absolute: the program runs in the slot and the link files
+// must point at the project directory from there.
+bool settle_paths() {
+    if (boinc_mkdir(run_dir.c_str()) && !dir_exists(run_dir)) return false;
+    if (boinc_mkdir(slot_dir.c_str()) && !dir_exists(slot_dir)) return false;
+    if (boinc_mkdir(project_dir.c_str()) && !dir_exists(project_dir)) return false;
+    slot_dir = absolute(slot_dir);
+    project_dir = absolute(project_dir);
+    app_path = absolute(app_path);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    runner_start = dtime();
+    if (int rc = parse_options(argc, argv)) return rc;
+    terminal = isatty(STDOUT_FILENO) && !plain_output;
+    if (!settle_paths()) {
+        fprintf(stderr, "tidewrack_client: cannot create %s: %s\n", slot_dir.c_str(), strerror(errno));
+        return runner_failed;
+    }
+    if (access(app_path.c_str(), X_OK)) {
+        fprintf(stderr, "tidewrack_client: cannot run %s\n", app_path.c_str());
+        return runner_failed;
+    }
+    if (fresh) {
+        wipe(slot_dir);
+        wipe(project_dir);
+    }
+    std::string finished = finish_called_text();
+    if (!finished.empty()) {
+        fprintf(stderr,
+                "tidewrack_client: the task in %s has already finished (status %s); "
+                "use --fresh to run a new one\n",
+                slot_dir.c_str(), finished.c_str());
+        return runner_failed;
+    }
+    load_task_state();
+    struct sigaction sa;
+    memset(&sa, 0, sizeof sa);
+    sa.sa_handler = on_interrupt;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    return run();
+}
