@@ -20,7 +20,7 @@ void show_points_and_sites() {
     show_sites = true;
 }
 
-void swinging_camera(float distance) {
+void reset_camera_and_spin(float distance) {
     sky_spin_rate = 180.0f;
     camera_azimuth = 30.0f;
     camera_elevation = 23.6f;
@@ -31,7 +31,7 @@ void swinging_camera(float distance) {
 }  // namespace
 
 void preset_reset_view() {
-    swinging_camera(8.0f);
+    reset_camera_and_spin(8.0f);
     show_points_and_sites();
     show_constellations = true;
     show_earth = false;
@@ -41,7 +41,7 @@ void preset_reset_view() {
 }
 
 void preset_world_view() {
-    swinging_camera(2.25f);
+    reset_camera_and_spin(2.25f);
     show_points_and_sites();
     show_constellations = false;
     show_earth = true;

@@ -187,14 +187,3 @@ TEST(TitleDecoration, LaterDrawingSeesTheFramesOwnStateAgain) {
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_FOG);
 }
-
-TEST(TitleDecoration, LoadedOnTheFirstDrawAndOnlyThen) {
-    ScratchDir dir;
-    dir.link("leftimage2.jpg", title_picture);
-    forget_title_picture();
-    // Loading happens on the first frame that draws the decoration, not before.
-    EXPECT_FALSE(title_texture_tried);
-    std::string log = decorate_once();
-    EXPECT_EQ(count_occurrences(log, "GFX: loaded image from file leftimage2.jpg.\n"), 1);
-    EXPECT_EQ(decorate_once(), "");
-}

@@ -59,6 +59,23 @@ size_t rebuilds(const std::vector<GlCall>& calls) { return gl_recorded(calls, Gl
 
 }  // namespace
 
+TEST(Gunsight, BeforeTheFirstTargetNothingIsDrawn) {
+    // As at start: no target, no list (other tests may have made both).
+    unsigned int list = gunsight_list;
+    int state = target_state.load();
+    gunsight_list = 0;
+    target_state.store(TARGET_NONE);
+    gl_recorder_start();
+    FbCapture c = capture_enclosed(draw_target_marker);
+    auto calls = gl_recorder_stop();
+    EXPECT_EQ(c.prims.size(), 0u);
+    EXPECT_TRUE(gl_recorded(calls, GlCall::GenLists).empty());
+    EXPECT_EQ(gunsight_list, 0u);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);   // no glCallList(0)
+    gunsight_list = list;
+    target_state.store(state);
+}
+
 TEST(Gunsight, RingsAndTicksSurroundTheTarget) {
     make_gunsight_list(83.63f, 22.01f, 0.5f);
     FbCapture c = capture_list(gunsight_list);
@@ -98,14 +115,6 @@ TEST(Gunsight, RebuildingItLeavesTheOtherListsIntact) {
 }
 
 TEST(GunsightHandshake, FollowsTheWorkersTargetsOneRebuildPerFrame) {
-    if (target_state.load() == TARGET_NONE && gunsight_list == 0) {
-        // Before the first target nothing is drawn and no list is made.
-        gl_recorder_start();
-        FbCapture c = capture_enclosed(draw_target_marker);
-        EXPECT_EQ(c.prims.size(), 0u);
-        EXPECT_EQ(rebuilds(gl_recorder_stop()), 0u);
-        EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-    }
     if (!search_state_works()) GTEST_SKIP() << "set_search_target / mark_target_shown not built yet";
     draw_target_marker();
 

@@ -7,6 +7,8 @@
 
 #include "core/search_state.h"
 #include "gl_recorder.h"
+#include "no_gl_context.h"
+#include "scenery/marble.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"
 #include "sky/sky_clock.h"
@@ -266,4 +268,40 @@ TEST(SkySection, ReplaysInLayerOrderTurnedBySkyRotationAndLeavesTheMatrixAlone) 
     expect_at(c.prims[at].v[0], starlist[0].ra + 90, starlist[0].dec, sky_radius);
     at += 682;
     expect_at(c.prims[at + 100].v[1], 15 + 90, 1 * 180.0f / 100 - 90, 0.2501f * sky_radius);
+}
+
+TEST(SkySection, ListsNeverBuiltDrawNothingAndRaiseNoError) {
+    // As at start, before any builder has run: every name is 0.
+    unsigned int* names[] = {&star_points_list, &constellation_lines_list, &pulsar_points_list, &snr_points_list,
+                             &xray_points_list, &grid_list, &gunsight_list, &marble_list,
+                             &site_lists[0], &site_lists[1], &site_lists[2]};
+    std::vector<unsigned int> kept;
+    for (auto* name : names) kept.push_back(*name), *name = 0;
+    int state = target_state.load();
+    target_state.store(TARGET_NONE);
+    Switches{true, true, true, true, true, true, true}.apply();
+    while (glGetError() != GL_NO_ERROR) {}
+    FbCapture c = capture_sky_section(0, dtime());
+    EXPECT_EQ(c.prims.size(), 0u);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);   // glCallList(0) would raise GL_INVALID_VALUE
+    for (size_t i = 0; i < kept.size(); i++) *names[i] = kept[i];
+    target_state.store(state);
+}
+
+TEST(SkyLayers, WithoutAContextBuildersMakeNoNames) {
+    // The framework calls the initialisation once before its context exists.
+    unsigned int kept = star_points_list, grid = grid_list;
+    star_points_list = 0;
+    grid_list = 0;
+    {
+        NoGlContext none;
+        ASSERT_TRUE(none.released());
+        make_star_list();
+        make_grid_list(0.2501f);
+    }
+    EXPECT_EQ(star_points_list, 0u);
+    EXPECT_EQ(grid_list, 0u);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+    star_points_list = kept;
+    grid_list = grid;
 }

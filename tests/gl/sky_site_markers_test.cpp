@@ -79,17 +79,6 @@ TEST(SiteMarkers, GreenCornerStandsAtTheSiderealAngleAndTurnsFifteenDegreesAnHou
     EXPECT_NEAR(turned.dec, green_lat, 1e-3);
 }
 
-TEST(SiteMarkers, BuiltAtAQuarterTheyLieOnTheMarble) {
-    make_site_markers(0.25f);
-    for (unsigned int list : site_lists) {
-        FbCapture c = capture_list(list);
-        ASSERT_FALSE(c.prims.empty());
-        for (auto& p : c.prims)
-            for (auto& v : p.v) EXPECT_NEAR(ra_dec_of(v).radius, 1.375, tolerance);
-    }
-    make_site_markers(1.0f);
-}
-
 TEST(SiteMarkers, BlockDrawsTheMarbleOnlyWithBothSitesAndEarth) {
     build_marble_with_picture();
     make_site_markers(1.0f);

@@ -184,14 +184,3 @@ TEST_F(ViewPresets, OutsideViewFromAfarWithRipples) {
     EXPECT_NEAR(ra_dec_of(c.prims[0].v[0]).radius, 1.375, tolerance);
     camera_elevation = 23.6f;
 }
-
-TEST_F(ViewPresets, NoneChangesTheClockLine) {
-    for (bool clock : {false, true}) {
-        show_clock = clock;
-        for (auto preset : {preset_reset_view, preset_world_view, preset_inside_view, preset_outside_view}) {
-            apply(preset);
-            EXPECT_EQ(show_clock, clock);
-        }
-    }
-    apply(preset_world_view);
-}
