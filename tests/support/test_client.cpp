@@ -143,7 +143,8 @@ void TestClient::kill_program() {
 void TestClient::send_graphics_request(const char* msg) {
     if (!shm) return;
     double deadline = test_clock() + 60;
-    while (!shm->graphics_request.send_msg(msg) && test_clock() < deadline) pause_briefly();
+    while (!shm->graphics_request.send_msg(msg) && running() && test_clock() < deadline)
+        pause_briefly();
 }
 
 std::string TestClient::wait_for_graphics_reply(double timeout_seconds) {
@@ -151,7 +152,9 @@ std::string TestClient::wait_for_graphics_reply(double timeout_seconds) {
     double deadline = test_clock() + timeout_seconds;
     char buf[MSG_CHANNEL_SIZE];
     while (test_clock() < deadline) {
+        bool alive = running();
         if (shm->graphics_reply.get_msg(buf)) return buf;
+        if (!alive) break;   // no reply will come
         pause_briefly();
     }
     return "";
@@ -164,11 +167,12 @@ std::string TestClient::log() const {
     return text.str();
 }
 
-bool TestClient::wait_for_log(const std::string& text, double timeout_seconds) const {
+bool TestClient::wait_for_log(const std::string& text, double timeout_seconds) {
     double deadline = test_clock() + timeout_seconds;
-    while (log().find(text) == std::string::npos) {
-        if (test_clock() > deadline) return false;
+    for (;;) {
+        bool alive = running();
+        if (log().find(text) != std::string::npos) return true;
+        if (!alive || test_clock() > deadline) return false;
         pause_briefly();
     }
-    return true;
 }

@@ -44,13 +44,15 @@ public:
     // Under a client: sends a message on graphics_request (waits until the
     // program has taken the previous one).
     void send_graphics_request(const char* msg);
-    // The next message on graphics_reply, or "" after the timeout.
+    // The next message on graphics_reply, or "" after the timeout or once the
+    // program has ended.
     std::string wait_for_graphics_reply(double timeout_seconds);
 
     // stderr.txt of the slot as it is now.
     std::string log() const;
-    // Waits until stderr.txt contains `text`; false at the timeout.
-    bool wait_for_log(const std::string& text, double timeout_seconds) const;
+    // Waits until stderr.txt contains `text`; false at the timeout or when
+    // the program has ended without writing it.
+    bool wait_for_log(const std::string& text, double timeout_seconds);
 
 private:
     void send_heartbeats();

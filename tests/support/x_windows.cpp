@@ -95,15 +95,16 @@ void send_window_close(Display* display, unsigned long window) {
     XFlush(display);
 }
 
-PrivateXServer::PrivateXServer() {
+PrivateXServer::PrivateXServer(bool with_glx) {
     int ready[2];
     if (pipe(ready) != 0) return;
     server = fork();
     if (server == 0) {
         close(ready[0]);
         std::string fd = std::to_string(ready[1]);
+        const char* glx = with_glx ? "+extension" : "-extension";
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten",
-               "tcp", (char*)nullptr);
+               "tcp", glx, "GLX", (char*)nullptr);
         _exit(127);
     }
     close(ready[1]);

@@ -29,10 +29,11 @@ void screen_size(struct _XDisplay* display, int* width, int* height);
 // The window manager's close: a WM_DELETE_WINDOW client message.
 void send_window_close(struct _XDisplay* display, unsigned long window);
 
-// An Xvfb of the test's own on a free display number.
+// An Xvfb of the test's own on a free display number; without GLX on request
+// (no OpenGL windows can be made there).
 class PrivateXServer {
 public:
-    PrivateXServer();    // starts it and waits until it accepts clients
+    explicit PrivateXServer(bool with_glx = true);   // waits until it accepts clients
     ~PrivateXServer();   // stops it if it still runs
     bool started() const { return !name.empty(); }
     const std::string& display() const { return name; }   // ":N"
