@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace e2e;
+
 const int pulsars = 1274;
 const int first_index = 900;
 const int kills_wanted = 20;

@@ -15,6 +15,8 @@
 
 namespace {
 
+using namespace e2e;
+
 std::string find_in_path(const std::string& name) {
     const char* path = getenv("PATH");
     std::string dirs = path ? path : "/usr/bin:/bin";

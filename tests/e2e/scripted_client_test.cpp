@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace e2e;
+
 const int pulsars = 1274;
 const int denominator = pulsars + 1;   // the worker reports i / (N + 1)
 const char* const max_time = "280";    // seconds; the worker runs at idle priority
@@ -120,9 +122,9 @@ TEST_F(ScriptedClient, AbortEndsTheProcessWithTheFrameworksStatus) {
 // retried before each pulsar; the client's quit must still get through.
 TEST_F(ScriptedClient, QuitIsHonouredWhileEveryCheckpointFails) {
     ASSERT_EQ(mkdir(project_file("ckpt_state").c_str(), 0755), 0);
-    // Quit a second after pulsar 5 has been reported: by then the checkpoint
+    // Quit two seconds after pulsar 5 has been reported: by then the checkpoint
     // period (1 s) has passed and writes have been failing.
-    runner_result r = run_client(dir, {"--ckpt-period", "1", "--at", "frac:0.004+1", "quit", "--max-time", max_time});
+    runner_result r = run_client(dir, {"--ckpt-period", "1", "--at", "frac:0.004+2", "quit", "--max-time", max_time});
     EXPECT_EQ(r.exit_code, 0) << r.text();
     EXPECT_EQ(count_lines(r, "sent <quit/>"), 1) << r.text();
     EXPECT_EQ(count_lines(r, "exit status 0, boinc_finish_called (absent)"), 1) << r.text();

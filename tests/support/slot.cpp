@@ -11,6 +11,8 @@
 #include <cmath>
 #include <sstream>
 
+namespace e2e {
+
 namespace {
 
 std::string temp_base() {
@@ -174,3 +176,5 @@ double line_time(const std::string& line) {
     if (sscanf(line.c_str(), "[client %lf]", &t) != 1) return -1;
     return t;
 }
+
+}  // namespace e2e

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace e2e {
+
 // A run directory as the client runner lays it out.
 struct run_dir {
     std::string root;      // temporary directory, removed by remove_run_dir
@@ -68,3 +70,5 @@ int fraction_index(double fraction, int denominator);
 
 // The time stamp of a runner line ("[client   12.34] ..."), or -1.
 double line_time(const std::string& line);
+
+}  // namespace e2e
