@@ -86,7 +86,7 @@ int run_quietly(const std::vector<std::string>& argv, double* cpu = nullptr) {
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
-        execv(args[0], args.data());
+        execvp(args[0], args.data());
         _exit(127);
     }
     int status = 0;
@@ -103,8 +103,8 @@ int run_quietly(const std::vector<std::string>& argv, double* cpu = nullptr) {
 timing time_real_run(int k, const std::string& root) {
     timing t;
     std::string project = root + "/project";
-    run_quietly({"/bin/rm", "-rf", root});
-    run_quietly({"/bin/mkdir", "-p", project});
+    run_quietly({"rm", "-rf", root});
+    run_quietly({"mkdir", "-p", project});
     char ckpt[64];
     snprintf(ckpt, sizeof ckpt, " %d \n %d \n", pulsars - k, pulsars - k);
     if (!write_file(project + "/ckpt_state", ckpt)) return t;
@@ -166,6 +166,6 @@ int main(int argc, char** argv) {
     printf("overhead outside the busy work, median of %d rounds: %.2f %% of the wall clock, %.2f %% of the CPU time "
            "(program and runner)\n",
            rounds, median(wall_overheads), median(cpu_overheads));
-    run_quietly({"/bin/rm", "-rf", root});
+    run_quietly({"rm", "-rf", root});
     return 0;
 }
