@@ -1,0 +1,32 @@
+// Preloaded into the program by bench_display: counts the buffer swaps, that
+// is the frames the display really shows, into an 8-byte file named by
+// BENCH_SWAP_COUNT_FILE, which the benchmark reads while the program runs.
+#include <GL/glx.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+volatile uint64_t* open_counter() {
+    const char* path = getenv("BENCH_SWAP_COUNT_FILE");
+    if (!path) return nullptr;
+    int fd = open(path, O_RDWR);
+    if (fd < 0) return nullptr;
+    void* mapped = mmap(nullptr, sizeof(uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    close(fd);
+    return mapped == MAP_FAILED ? nullptr : static_cast<volatile uint64_t*>(mapped);
+}
+
+}  // namespace
+
+extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
+    using swap_function = void (*)(Display*, GLXDrawable);
+    static swap_function real = reinterpret_cast<swap_function>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
+    static volatile uint64_t* counter = open_counter();   // swaps come from one thread
+    if (counter) *counter = *counter + 1;
+    if (real) real(display, drawable);
+}
