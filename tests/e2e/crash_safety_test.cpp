@@ -14,7 +14,7 @@ namespace {
 using namespace e2e;
 
 const int pulsars = 1274;
-const int first_index = 900;
+const int first_index = 100;   // leaves ~50 s of work: every kill lands before the summary
 const int kills_wanted = 20;
 
 std::string seconds_text(double t) {
