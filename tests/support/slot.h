@@ -37,6 +37,31 @@ struct runner_result {
 // with plain progress lines; `args` are further runner options.
 runner_result run_client(const run_dir& dir, const std::vector<std::string>& args);
 
+// The client runner in the background, for tests that look at windows while
+// it runs: the graphics program it starts keeps the test's DISPLAY, the
+// computation runs without one (--no-display). Its output goes to
+// root/runner.txt. Stopped, as Ctrl+C stops it, when the object goes.
+class background_runner {
+public:
+    background_runner(const run_dir& dir, const std::vector<std::string>& args);
+    ~background_runner();
+    background_runner(const background_runner&) = delete;
+    background_runner& operator=(const background_runner&) = delete;
+    bool running();
+    // The runner's exit status, -1 at the timeout.
+    int wait(double timeout_seconds);
+    // What it has printed so far.
+    runner_result result() const;
+    // Waits until a line contains `needle`; false at the timeout or once
+    // the runner has ended without printing it.
+    bool wait_for_line(const std::string& needle, double timeout_seconds);
+
+private:
+    int pid = 0;
+    int status = -1;
+    std::string output_path;
+};
+
 // Runs a command in `cwd` with DISPLAY removed from its environment; returns
 // its exit status (128 + signal if killed) and its output in `output`.
 int run_command(const std::string& cwd, const std::vector<std::string>& argv, std::string& output);
