@@ -26,40 +26,10 @@ using namespace e2e;
 const double start_timeout = 120;   // seconds; the machine may be busy
 const std::string runner_title = "tidewrack";   // the runner's app_name
 
-// The user panel's fifth line (a team is set): "Percent Done: ...".
-const box percent_box = {0.02, 0.40, 0.015, 0.052};
 // Above the search panel: "Suspended".
 const box suspended_box = {0.85, 1.0, 0.205, 0.245};
-// The sky, away from the panels and the title.
-const box sky_box = {0.0, 1.0, 0.22, 0.85};
 
 void pause_for(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
-
-// Pixels that are panel text in one read-back and not in the other.
-int text_changes(const window_readback& a, const window_readback& b, const box& where) {
-    int n = 0;
-    int x0 = (int)(where.x0 * a.width()), x1 = (int)(where.x1 * a.width());
-    int y0 = (int)((1 - where.y1) * a.height()), y1 = (int)((1 - where.y0) * a.height());
-    for (int y = y0; y < y1; y++)
-        for (int x = x0; x < x1; x++) {
-            int r, g, bl, r2, g2, b2;
-            a.pixel(x, y, &r, &g, &bl);
-            b.pixel(x, y, &r2, &g2, &b2);
-            n += panel_blue(r, g, bl) != panel_blue(r2, g2, b2);
-        }
-    return n;
-}
-
-// Grabs the window until `seen` is true of a read-back or the time is up.
-template <class Seen>
-bool watch(Display* display, const WindowInfo& window, double seconds, window_readback* px, Seen seen) {
-    double end = test_clock() + seconds;
-    while (test_clock() < end) {
-        if (px->grab(display, window) && seen(*px)) return true;
-        pause_for(0.25);
-    }
-    return false;
-}
 
 // A record as the computation writes it, in the slot's shared memory file.
 search_record* make_record_file(const TestClient& slot) {
@@ -88,22 +58,22 @@ TEST(GraphicsProgram, FollowsTheLiveSearchSaysSuspendedAndEndsAfterTheComputatio
 
     // The live search: the gunsight on the current target, the percentage moving.
     window_readback first, later;
-    EXPECT_TRUE(watch(display, window, start_timeout, &first, [](const window_readback& px) {
-        return px.count(sky_box, gunsight_orange) > 20 && px.count(percent_box, panel_blue) > 30;
+    EXPECT_TRUE(watch_window(display, window, start_timeout, &first, [](const window_readback& px) {
+        return px.count(open_sky_box, gunsight_orange) > 20 && px.count(percent_line_box, panel_blue) > 30;
     })) << "gunsight and percentage";
-    EXPECT_TRUE(watch(display, window, 60, &later, [&](const window_readback& px) {
-        return text_changes(first, px, percent_box) > 10;
+    EXPECT_TRUE(watch_window(display, window, 60, &later, [&](const window_readback& px) {
+        return class_changes(first, px, percent_line_box, panel_blue) > 10;
     })) << "the percentage changes as the computation goes on";
 
     // Suspended for 14 s: the record's time stays fresh, the notice shows.
     ASSERT_TRUE(runner.wait_for_line("sent <suspend/>", start_timeout)) << runner.result().text();
     window_readback px;
-    EXPECT_TRUE(watch(display, window, 8, &px, [](const window_readback& p) {
+    EXPECT_TRUE(watch_window(display, window, 8, &px, [](const window_readback& p) {
         return p.count(suspended_box, panel_blue) > 20;
     })) << "the suspended notice";
     ASSERT_TRUE(runner.wait_for_line("sent <resume/>", 30)) << runner.result().text();
     EXPECT_EQ(count_lines(runner.result(), "graphics program: exit"), 0) << "still up after 14 s suspended";
-    EXPECT_TRUE(watch(display, window, 10, &px, [](const window_readback& p) {
+    EXPECT_TRUE(watch_window(display, window, 10, &px, [](const window_readback& p) {
         return p.count(suspended_box, panel_blue) < 5;
     })) << "the notice goes with the resume";
 
@@ -140,10 +110,10 @@ TEST(GraphicsProgram, WaitsRefusesADamagedRecordAndEndsWhenTheRecordGoesStale) {
     EXPECT_EQ(id.command[0], argv0);
 
     window_readback px;
-    EXPECT_TRUE(watch(display, window, 60, &px, [](const window_readback& p) {
-        return p.count(sky_box, bright_point) > 100;
+    EXPECT_TRUE(watch_window(display, window, 60, &px, [](const window_readback& p) {
+        return p.count(open_sky_box, bright_point) > 100;
     })) << "the sky without a computation";
-    EXPECT_EQ(px.count(sky_box, gunsight_orange), 0) << "no target yet";
+    EXPECT_EQ(px.count(open_sky_box, gunsight_orange), 0) << "no target yet";
     EXPECT_NE(slot.graphics_log().find("GFX: waiting for the computation's search record."), std::string::npos);
 
     search_record* record = make_record_file(slot);
@@ -165,8 +135,8 @@ TEST(GraphicsProgram, WaitsRefusesADamagedRecordAndEndsWhenTheRecordGoesStale) {
     s.n_searched = 18;
     init_search_record(record);
     ASSERT_TRUE(write_search_record(record, s));
-    EXPECT_TRUE(watch(display, window, 30, &px, [](const window_readback& p) {
-        return p.count(sky_box, gunsight_orange) > 20;
+    EXPECT_TRUE(watch_window(display, window, 30, &px, [](const window_readback& p) {
+        return p.count(open_sky_box, gunsight_orange) > 20;
     })) << "the gunsight on the record's target";
     double written = test_clock();
     EXPECT_EQ(slot.wait_for_exit(60), 0) << slot.graphics_log();
@@ -174,5 +144,36 @@ TEST(GraphicsProgram, WaitsRefusesADamagedRecordAndEndsWhenTheRecordGoesStale) {
     EXPECT_NE(slot.graphics_log().find("has not been updated for 10 s"), std::string::npos) << slot.graphics_log();
     EXPECT_EQ(slot.log(), "") << "nothing in the task's stderr.txt";
     detach_shmem_mmap(record, sizeof(search_record));
+    close_test_display(display);
+}
+
+// Embedded as the Linux screensaver helper embeds it: found by its WM_CLASS,
+// reparented into the helper's window and resized to it, it follows the new
+// size; when the helper's window goes, so does its own, and it ends with 0.
+TEST(GraphicsProgram, EmbeddedInAScreensaversWindowFollowsItsSizeAndEndsWithIt) {
+    Display* display = open_test_display();
+    ASSERT_NE(display, nullptr) << "this test needs an X server in DISPLAY";
+    TestClient slot;
+    slot.attach_as_client("Tidewrack embedded");
+    slot.start_graphics(TIDEWRACK_GRAPHICS_EXE);
+    WindowInfo window;
+    ASSERT_TRUE(wait_for_window(display, "Tidewrack embedded", start_timeout, &window)) << slot.graphics_log();
+    window_identity id;
+    ASSERT_TRUE(read_window_identity(display, window.id, &id));
+    EXPECT_EQ(id.instance, "tidewrack_graphics");
+
+    Window helper = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 500, 300, 0, 0, 0);
+    XMapWindow(display, helper);
+    XReparentWindow(display, window.id, helper, 0, 0);
+    XResizeWindow(display, window.id, 500, 300);
+    XSync(display, False);
+    double end = test_clock() + 60;
+    while (slot.graphics_log().find("GFX: app_graphics_resize(500,300)") == std::string::npos && test_clock() < end)
+        pause_for(0.2);
+    EXPECT_NE(slot.graphics_log().find("GFX: app_graphics_resize(500,300)"), std::string::npos) << slot.graphics_log();
+
+    XDestroyWindow(display, helper);
+    XSync(display, False);
+    EXPECT_EQ(slot.wait_for_exit(60), 0) << slot.graphics_log();
     close_test_display(display);
 }
