@@ -57,13 +57,8 @@ TEST(GraphicsProgram, FollowsTheLiveSearchSaysSuspendedAndEndsAfterTheComputatio
     EXPECT_TRUE(path_exists(dir.slot + "/boinc_tidewrack_3")) << "the record is named after the slot";
 
     // The live search: the gunsight on the current target, the percentage moving.
-    window_readback first, later;
-    EXPECT_TRUE(watch_window(display, window, start_timeout, &first, [](const window_readback& px) {
-        return px.count(open_sky_box, gunsight_orange) > 20 && px.count(percent_line_box, panel_blue) > 30;
-    })) << "gunsight and percentage";
-    EXPECT_TRUE(watch_window(display, window, 60, &later, [&](const window_readback& px) {
-        return class_changes(first, px, percent_line_box, panel_blue) > 10;
-    })) << "the percentage changes as the computation goes on";
+    window_readback later;
+    EXPECT_EQ(watch_live_search(display, window, start_timeout, &later), "");
 
     // Suspended for 14 s: the record's time stays fresh, the notice shows.
     ASSERT_TRUE(runner.wait_for_line("sent <suspend/>", start_timeout)) << runner.result().text();

@@ -136,6 +136,19 @@ bool watch_window(Display* display, const WindowInfo& window, double seconds, wi
     return false;
 }
 
+std::string watch_live_search(Display* display, const WindowInfo& window, double seconds, window_readback* last) {
+    window_readback first;
+    if (!watch_window(display, window, seconds, &first, [](const window_readback& px) {
+            return px.count(open_sky_box, gunsight_orange) > 20 && px.count(percent_line_box, panel_blue) > 30;
+        }))
+        return "no gunsight with a percentage line";
+    if (!watch_window(display, window, seconds, last, [&](const window_readback& px) {
+            return class_changes(first, px, percent_line_box, panel_blue) > 10;
+        }))
+        return "the percentage line does not change";
+    return "";
+}
+
 void window_readback::save(const std::string& path) const {
     if (!image) return;
     FILE* f = fopen(path.c_str(), "wb");
