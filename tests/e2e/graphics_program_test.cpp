@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <string>
@@ -170,5 +171,24 @@ TEST(GraphicsProgram, EmbeddedInAScreensaversWindowFollowsItsSizeAndEndsWithIt) 
     XDestroyWindow(display, helper);
     XSync(display, False);
     EXPECT_EQ(slot.wait_for_exit(60), 0) << slot.graphics_log();
+    close_test_display(display);
+}
+
+// Started by a desktop user in a slot it cannot write (the client runs tasks
+// as its own user): the log goes to standard error, the window comes all the
+// same. As root, a directory in place of stderrgfx.txt stands for that.
+TEST(GraphicsProgram, InASlotItCannotWriteLogsToStandardErrorAndRunsOn) {
+    Display* display = open_test_display();
+    ASSERT_NE(display, nullptr) << "this test needs an X server in DISPLAY";
+    TestClient slot;
+    slot.attach_as_client("Tidewrack unwritable slot");
+    ASSERT_EQ(mkdir(slot.slot_file("stderrgfx.txt").c_str(), 0755), 0);
+    std::string output = slot.slot_file("output.txt");
+    background_process program({TIDEWRACK_GRAPHICS_EXE}, output, slot.slot());
+    WindowInfo window;
+    EXPECT_TRUE(wait_for_window(display, "Tidewrack unwritable slot", start_timeout, &window)) << read_file(output);
+    EXPECT_TRUE(program.wait_for_line("GFX: cannot write stderrgfx.txt in the slot; logging here.", 10))
+        << read_file(output);
+    EXPECT_TRUE(program.wait_for_line("GFX: waiting for the computation's search record.", 10)) << read_file(output);
     close_test_display(display);
 }
