@@ -15,9 +15,9 @@
 #include "boinc_api.h"
 #include "graphics2.h"
 #include "util.h"
-#include "controls/project_prefs.h"
 #include "platform/client_channel.h"
 #include "platform/frame_throttle.h"
+#include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
 
 // After the BOINC headers: X11's macros (Always, Status, ...) break them.
