@@ -1,7 +1,6 @@
 # The search-state handshake and search-record tests, built alone with ThreadSanitizer: the two
 # threads share nothing else, so any race it reports is in the handshake.
 find_package(GTest REQUIRED)
-enable_testing()
 
 add_executable(search_state_tsan_tests
   ${CMAKE_SOURCE_DIR}/src/core/search_state.cpp

@@ -101,8 +101,7 @@ TEST_F(RealClientGraphics, ShowGraphicsRunsTheGraphicsProgramInTheSlotWithTheLiv
 }
 
 // The screensaver's start: --fullscreen covers the screen from the origin.
-// Disabled until full-screen windows are placed at (0,0) rather than (-50,-50).
-TEST_F(RealClientGraphics, DISABLED_ScreensaverStartCoversTheScreenFromTheOrigin) {
+TEST_F(RealClientGraphics, ScreensaverStartCoversTheScreenFromTheOrigin) {
     background_process screensaver({graphics, "--fullscreen"}, boinc.dir.root + "/fullscreen.txt", slot);
     WindowInfo window;
     ASSERT_TRUE(wait_for_window(display, window_title, start_timeout, &window)) << read_file(slot + "/stderrgfx.txt");
