@@ -148,18 +148,22 @@ void draw_corner_ripples(double t) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_LINE_SMOOTH);
     begin_overlay();
+    // Each band in one primitive: every segment's quad as the two triangles
+    // that its polygon is drawn as, without a draw call for each segment.
     for (int i = 0; i < bands; ++i) {
         float r = i * 2 * width - width + shift;
         glColor4f(0.9f, 0.0f, 0.0f, 1 - r / fade_radius);
+        glBegin(GL_TRIANGLES);
         for (int j = 0; j < segments; ++j) {
             float a = j * segment_angle;
-            glBegin(GL_POLYGON);
             ripple_vertex(r, a, depth);
             ripple_vertex(r + width, a, depth);
             ripple_vertex(r + width, a + segment_angle, depth);
+            ripple_vertex(r, a, depth);
+            ripple_vertex(r + width, a + segment_angle, depth);
             ripple_vertex(r, a + segment_angle, depth);
-            glEnd();
         }
+        glEnd();
     }
     glDisable(GL_BLEND);
     end_overlay();
