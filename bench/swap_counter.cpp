@@ -1,12 +1,15 @@
 // Preloaded into the program by bench_display: counts the buffer swaps, that
-// is the frames the display really shows, into an 8-byte file named by
-// BENCH_SWAP_COUNT_FILE, which the benchmark reads while the program runs.
+// is the frames the display really shows, into the first 8 bytes of the file
+// named by BENCH_SWAP_COUNT_FILE, and writes the CLOCK_MONOTONIC time of the
+// first swap, in nanoseconds, into the next 8; the benchmark reads both while
+// the program runs.
 #include <GL/glx.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <sys/mman.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -16,7 +19,7 @@ volatile uint64_t* open_counter() {
     if (!path) return nullptr;
     int fd = open(path, O_RDWR);
     if (fd < 0) return nullptr;
-    void* mapped = mmap(nullptr, sizeof(uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    void* mapped = mmap(nullptr, 2 * sizeof(uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     close(fd);
     return mapped == MAP_FAILED ? nullptr : static_cast<volatile uint64_t*>(mapped);
 }
@@ -27,6 +30,11 @@ extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
     using swap_function = void (*)(Display*, GLXDrawable);
     static swap_function real = reinterpret_cast<swap_function>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
     static volatile uint64_t* counter = open_counter();   // swaps come from one thread
-    if (counter) *counter = *counter + 1;
     if (real) real(display, drawable);
+    if (counter && counter[0] == 0) {
+        timespec ts;
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        counter[1] = (uint64_t)ts.tv_sec * 1000000000u + (uint64_t)ts.tv_nsec;
+    }
+    if (counter) counter[0] = counter[0] + 1;
 }
