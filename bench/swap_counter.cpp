@@ -1,6 +1,6 @@
-// Preloaded into the program by bench_display: counts the buffer swaps, that
-// is the frames the display really shows, into the first 8 bytes of the file
-// named by BENCH_SWAP_COUNT_FILE, and writes the CLOCK_MONOTONIC time of the
+// Preloaded into the program by bench_display: counts the buffer swaps (GLX
+// or EGL), that is the frames the display really shows, into the first 8
+// bytes of the file named by BENCH_SWAP_COUNT_FILE, and writes the CLOCK_MONOTONIC time of the
 // first swap, in nanoseconds, into the next 8; the benchmark reads both while
 // the program runs.
 #include <GL/glx.h>
@@ -24,17 +24,32 @@ volatile uint64_t* open_counter() {
     return mapped == MAP_FAILED ? nullptr : static_cast<volatile uint64_t*>(mapped);
 }
 
+// Swaps come from one thread.
+void count_swap() {
+    static volatile uint64_t* counter = open_counter();
+    if (!counter) return;
+    if (counter[0] == 0) {
+        timespec ts;
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        counter[1] = (uint64_t)ts.tv_sec * 1000000000u + (uint64_t)ts.tv_nsec;
+    }
+    counter[0] = counter[0] + 1;
+}
+
 }  // namespace
 
 extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
     using swap_function = void (*)(Display*, GLXDrawable);
     static swap_function real = reinterpret_cast<swap_function>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
-    static volatile uint64_t* counter = open_counter();   // swaps come from one thread
     if (real) real(display, drawable);
-    if (counter && counter[0] == 0) {
-        timespec ts;
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        counter[1] = (uint64_t)ts.tv_sec * 1000000000u + (uint64_t)ts.tv_nsec;
-    }
-    if (counter) counter[0] = counter[0] + 1;
+    count_swap();
+}
+
+// Programs that draw through EGL (some screensavers) swap here instead.
+extern "C" unsigned int eglSwapBuffers(void* display, void* surface) {
+    using swap_function = unsigned int (*)(void*, void*);
+    static swap_function real = reinterpret_cast<swap_function>(dlsym(RTLD_NEXT, "eglSwapBuffers"));
+    unsigned int ok = real ? real(display, surface) : 0;
+    count_swap();
+    return ok;
 }
