@@ -84,6 +84,13 @@ void draw_text(const char* text, int font) {
     for (unsigned char c : latin1_glyphs(text)) glutBitmapCharacter(glut, c);
 }
 
+int text_width(const char* text, int font) {
+    void* glut = glut_font(font);
+    if (!glut) return 0;
+    std::string glyphs = latin1_glyphs(text);
+    return glutBitmapLength(glut, reinterpret_cast<const unsigned char*>(glyphs.c_str()));
+}
+
 void begin_overlay() {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();

@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -21,6 +22,12 @@ namespace {
 
 const int major_version = 4;
 const int minor_version = 87;
+
+// How far the glyphs we draw reach above and below the baseline, in pixels,
+// and the gap kept to the window's edge by text moved to fit.
+const int title_ascent = 17, title_descent = 5;   // Times Roman 24
+const int panel_ascent = 9, panel_descent = 3;    // Helvetica 12
+const int edge_gap = 2;
 
 // Panel text: light blue, in front of the far end of the depth range.
 void set_panel_colour() { glColor3f(0.5f, 0.5f, 1.0f); }
@@ -65,12 +72,27 @@ int seconds_into_day(double t) {
     return (int)s;
 }
 
+float fit_left_edge(float x, int width_px) {
+    if (window_width <= 0) return x;
+    float last = 1.0f - (float)(width_px + edge_gap) / window_width;
+    return x <= last ? x : std::max(last, 0.0f);
+}
+
+float fit_baseline(float y, int ascent_px, int descent_px) {
+    if (window_height <= 0) return y;
+    float highest = 1.0f - (float)(ascent_px + edge_gap) / window_height;
+    float lowest = (float)(descent_px + edge_gap) / window_height;
+    return y > highest ? highest : y < lowest ? lowest : y;
+}
+
 void draw_title() {
     if (!show_decorations) return;
+    const char title[] = "Tidewrack";
     begin_overlay();
     glColor3f(0.7f, 0.0f, 0.0f);
-    glRasterPos3f(0.45f, 0.97f, -0.95f);
-    draw_text("Tidewrack", title_font);
+    glRasterPos3f(fit_left_edge(0.45f, text_width(title, title_font)),
+                  fit_baseline(0.97f, title_ascent, title_descent), -0.95f);
+    draw_text(title, title_font);
     end_overlay();
     draw_title_decoration();
 }
@@ -118,28 +140,32 @@ void draw_suspended_notice() {
 void draw_search_panel(double t) {
     if (task_suspended.load()) draw_suspended_notice();
     if (!search_started.load() || !show_decorations) return;
-    char line[255];
-    panel_writer panel{0.87f, 6 * line_step};
+    // All lines first: the panel moves left as a whole when its widest line
+    // would run past the window's right edge.
+    char lines[5][255];
+    int count = 0;
+    format_line(lines[count++], sizeof lines[0], "Search Information:");
+    format_line(lines[count++], sizeof lines[0], " RA:    %7.2f", search_ra.load());
+    format_line(lines[count++], sizeof lines[0], " DEC:  %7.2f", search_dec.load());
+    format_line(lines[count++], sizeof lines[0], " Searched: %9d", n_searched.load());
+    if (show_clock) {
+        int s = seconds_into_day(t + clock_offset);
+        format_line(lines[count++], sizeof lines[0], " %2.2d:%2.2d:%2.2d GMT", s / 3600, (s / 60) % 60, s % 60);
+    }
+    int widest = 0;
+    for (int k = 0; k < count; k++) widest = std::max(widest, text_width(lines[k], panel_font));
+    panel_writer panel{fit_left_edge(0.87f, widest), 6 * line_step};
 
     begin_overlay();
     set_panel_colour();
     glRasterPos3f(panel.x, panel.y, panel_depth);
-    draw_text("Search Information:", panel_font);
-
-    format_line(line, sizeof line, " RA:    %7.2f", search_ra.load());
-    panel.next_line(line);
-    format_line(line, sizeof line, " DEC:  %7.2f", search_dec.load());
-    panel.next_line(line);
-    format_line(line, sizeof line, " Searched: %9d", n_searched.load());
-    panel.next_line(line);
-    if (show_clock) {
-        int s = seconds_into_day(t + clock_offset);
-        format_line(line, sizeof line, " %2.2d:%2.2d:%2.2d GMT", s / 3600, (s / 60) % 60, s % 60);
-        panel.next_line(line);
-    }
+    draw_text(lines[0], panel_font);
+    for (int k = 1; k < count; k++) panel.next_line(lines[k]);
     // The version line stands apart, near the bottom centre, in front.
-    glRasterPos3f(0.47f, 0.5f * line_step, 0.15f);
+    char line[255];
     format_line(line, sizeof line, "%s %d.%2d", gfx_init_data.app_name, major_version, minor_version);
+    glRasterPos3f(fit_left_edge(0.47f, text_width(line, panel_font)),
+                  fit_baseline(0.5f * line_step, panel_ascent, panel_descent), 0.15f);
     draw_text(line, panel_font);
     end_overlay();
 }
@@ -162,18 +188,22 @@ void draw_corner_ripples(double t) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_LINE_SMOOTH);
     begin_overlay();
+    // Each band in one primitive: every segment's quad as the two triangles
+    // that its polygon is drawn as, without a draw call for each segment.
     for (int i = 0; i < bands; ++i) {
         float r = i * 2 * width - width + shift;
         glColor4f(0.9f, 0.0f, 0.0f, 1 - r / fade_radius);
+        glBegin(GL_TRIANGLES);
         for (int j = 0; j < segments; ++j) {
             float a = j * segment_angle;
-            glBegin(GL_POLYGON);
             ripple_vertex(r, a, depth);
             ripple_vertex(r + width, a, depth);
             ripple_vertex(r + width, a + segment_angle, depth);
+            ripple_vertex(r, a, depth);
+            ripple_vertex(r + width, a + segment_angle, depth);
             ripple_vertex(r, a + segment_angle, depth);
-            glEnd();
         }
+        glEnd();
     }
     glDisable(GL_BLEND);
     end_overlay();

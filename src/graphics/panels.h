@@ -16,6 +16,11 @@ void draw_corner_ripples(double t);
 // 0..86399; computed without a 32-bit limit, so it holds past 2038.
 int seconds_into_day(double t);
 
+// Overlay positions that keep text of the given pixel extent inside the
+// window: the position itself where it fits, else the nearest that does.
+float fit_left_edge(float x, int width_px);       // text starting at x, `width_px` wide
+float fit_baseline(float y, int ascent_px, int descent_px);
+
 // snprintf into a line buffer, cut to fit; a cut never leaves half a UTF-8
 // character at the end.
 void format_line(char* buffer, size_t size, const char* format, ...)

@@ -3,6 +3,7 @@
 #include "scenery/marble.h"
 
 #include <GL/gl.h>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -21,6 +22,10 @@ namespace {
 const int marble_projection = 0;   // equirectangular, the only mapping
 const int longitude_steps = 50;
 const int latitude_steps = 25;
+
+// What the list holds, for the frame's decision to skip the far side.
+bool marble_blended = false;
+float marble_radius = 0;
 
 void marble_corner(float lon, float lat, float r) {
     float s, t;
@@ -62,6 +67,43 @@ void marble_texture_coords(float lon, float lat, float* s, float* t) {
     *t = 0.5f - 0.5f * lat / 90;
 }
 
+// The sphere's quads wind counter-clockwise seen from outside. Seen from
+// outside, the opaque earth's near half covers its far half, so that half can
+// be skipped rather than textured and fogged only to be hidden. That holds
+// when the whole sphere lies beyond the near plane (nothing of the near half
+// is cut away): the largest eye-space z of the (possibly squashed) sphere is
+// its centre's z plus the radius times the length of the matrix's third row.
+bool marble_far_side_hidden(const float m[16], const float p[16], float radius) {
+    if (p[11] != -1.0f || p[15] != 0.0f) return false;   // not a perspective projection
+    float near_distance = p[14] / (p[10] - 1.0f);
+    float nearest_z = m[14] + radius * std::sqrt(m[2] * m[2] + m[6] * m[6] + m[10] * m[10]);
+    return nearest_z < -near_distance;
+}
+
+void draw_marble() {
+    if (marble_list == 0) return;
+    // Feedback and selection fill nothing: they get every triangle.
+    GLint render_mode;
+    glGetIntegerv(GL_RENDER_MODE, &render_mode);
+    float m[16], p[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    bool cull = !marble_blended && render_mode == GL_RENDER && marble_far_side_hidden(m, p, marble_radius);
+    if (!cull) {
+        glCallList(marble_list);
+        return;
+    }
+    // A mirroring matrix turns the winding on the screen around.
+    float det = m[0] * (m[5] * m[10] - m[9] * m[6]) - m[4] * (m[1] * m[10] - m[9] * m[2]) +
+                m[8] * (m[1] * m[6] - m[5] * m[2]);
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
+    glFrontFace(det < 0 ? GL_CW : GL_CCW);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glCallList(marble_list);
+    glPopAttrib();
+}
+
 void make_marble(float radius_factor, bool blend) {
     if (marble_image_name[0] == '\0') strcpy(marble_image_name, "earthlights2.jpg");
     if (!marble_texture_tried) {
@@ -82,7 +124,9 @@ void make_marble(float radius_factor, bool blend) {
     float angle = sidereal_angle(sky_time(), earth_offset);
     glRotatef(angle, 0.0f, 1.0f, 0.0f);
     fprintf(stderr, "make_marble(): Offset %f is RA %f\n", earth_offset, angle);
-    draw_marble_quads(radius_factor * sky_radius);
+    marble_blended = blend;
+    marble_radius = radius_factor * sky_radius;
+    draw_marble_quads(marble_radius);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glEndList();

@@ -11,3 +11,5 @@ extern float earth_offset;
 
 void make_marble(float radius_factor, bool blend);
 void marble_texture_coords(float lon, float lat, float* s, float* t);
+void draw_marble();
+bool marble_far_side_hidden(const float modelview[16], const float projection[16], float radius);

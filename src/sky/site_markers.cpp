@@ -82,6 +82,6 @@ void draw_site_markers(double t) {
     glPushMatrix();
     glRotatef((float)((t - sites_built_at) * 15 / 3600), 0.0f, 1.0f, 0.0f);
     for (unsigned int list : site_lists) call_list(list);
-    if (show_earth) call_list(marble_list);
+    if (show_earth) draw_marble();
     glPopMatrix();
 }

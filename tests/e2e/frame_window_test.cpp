@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "test_client.h"
+#include "window_readback.h"
 #include "x_windows.h"
 
 namespace {
@@ -46,10 +47,6 @@ struct window_pixels {
         return n;
     }
 };
-
-bool title_red(int r, int g, int b) { return r > 110 && g < 40 && b < 90; }
-bool panel_blue(int r, int g, int b) { return b > 200 && r > 80 && r < 180 && g > 80 && g < 180; }
-bool ripple_red(int r, int g, int b) { return r > 50 && g < 30 && r > b + 20; }
 
 struct overlay_regions {
     int title = 0, user_panel = 0, search_panel = 0, version = 0, ripples = 0;
@@ -102,6 +99,56 @@ TEST(FrameWindow, OpensAndDrawsTitlePanelsAndRipples) {
     EXPECT_GT(seen.search_panel, 150) << "search panel at the bottom right";
     EXPECT_GT(seen.version, 10) << "version line at the bottom centre";
     EXPECT_GT(seen.ripples, 2000) << "ripples in the top-left corner";
+    client.kill_program();
+    close_test_display(display);
+}
+
+// At the default size nothing of the title's text or of the panels touches
+// the window's outermost rows and columns: what the specified places would
+// cut there is moved just inside. (The ripples and the title's picture run
+// off the corners by design, so only the title's stretch of the top row is
+// looked at for red.)
+TEST(FrameWindow, TitleAndPanelsStayInsideTheDefaultWindow) {
+    Display* display = open_test_display();
+    ASSERT_NE(display, nullptr) << "this test needs an X server in DISPLAY";
+    TestClient client;
+    client.write_checkpoint(1260, 1260);
+    client.start();
+    WindowInfo window;
+    ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
+    ASSERT_EQ(window.width, 640);
+    ASSERT_EQ(window.height, 480);
+
+    window_readback px;
+    int search = 0;
+    decorations_seen seen;
+    double end = test_clock() + panel_timeout;
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!px.grab(display, window)) break;
+        seen = measure_decorations(px);
+        search = px.count({0.75, 1.0, 0.06, 0.21}, panel_blue);
+    } while (!(seen.shown() && search > 150) && test_clock() < end);
+    ASSERT_TRUE(px.valid());
+    ASSERT_TRUE(seen.shown() && search > 150) << "title and both panels drawn";
+
+    const int w = px.width(), h = px.height();
+    int title_on_top = 0, panel_on_edges = 0;
+    auto is_panel = [&](int x, int y) {
+        int r, g, b;
+        px.pixel(x, y, &r, &g, &b);
+        return panel_blue(r, g, b);
+    };
+    for (int x = (int)(0.40 * w); x < (int)(0.70 * w); ++x) {
+        int r, g, b;
+        px.pixel(x, 0, &r, &g, &b);
+        title_on_top += title_red(r, g, b);
+    }
+    for (int x = 0; x < w; ++x) panel_on_edges += is_panel(x, 0) + is_panel(x, h - 1);
+    for (int y = 0; y < h; ++y) panel_on_edges += is_panel(0, y) + is_panel(w - 1, y);
+    EXPECT_EQ(title_on_top, 0) << "the title's tall letters reach the top row";
+    EXPECT_EQ(panel_on_edges, 0) << "panel text touches the window's edge";
+    if (title_on_top || panel_on_edges) px.save(client.slot_file("edges.ppm"));
     client.kill_program();
     close_test_display(display);
 }

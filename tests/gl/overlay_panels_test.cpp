@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -133,10 +134,15 @@ class OverlayPanels : public ::testing::Test {
     bool saved_started = search_started;
     float saved_ra = search_ra, saved_dec = search_dec;
     int saved_searched = n_searched;
+    int saved_width = window_width, saved_height = window_height;
 
     void SetUp() override {
         saved_data = gfx_init_data;
         glViewport(0, 0, width, height);
+        // A window in which every text stands where it is specified; the
+        // default window, where some would be cut, has tests of its own.
+        window_width = 1920;
+        window_height = 1080;
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_FOG);
         glDisable(GL_BLEND);
@@ -156,6 +162,9 @@ class OverlayPanels : public ::testing::Test {
     }
     void TearDown() override {
         gfx_init_data = saved_data;
+        window_width = saved_width;
+        window_height = saved_height;
+        glViewport(0, 0, width, height);
         show_decorations = saved_decorations;
         show_clock = saved_clock;
         clock_offset = saved_offset;
@@ -301,6 +310,12 @@ TEST_F(OverlayPanels, LongAppNameIsCutInTheVersionLine) {
                                 search_line(2, " DEC:   -22.01"), search_line(3, " Searched:      1260")});
     EXPECT_EQ(got.size(), panel + 254);   // a 255-byte buffer
     ASSERT_FALSE(got.empty());
+    std::string version(254, 'a');   // what the 255-byte buffer keeps
+    int version_width = glutBitmapLength(GLUT_BITMAP_HELVETICA_12, (const unsigned char*)version.c_str());
+    EXPECT_NEAR(got[panel].x * window_width + version_width + 2, window_width, 1e-3)
+        << "too wide for its place: it ends two pixels inside the right edge";
+    strcpy(gfx_init_data.app_name, "tidewrack");
+    got = glyphs_of([] { draw_search_panel(0); });
     EXPECT_NEAR(got[panel].x, 0.47, near_tolerance);
 }
 
@@ -309,6 +324,52 @@ TEST_F(OverlayPanels, TitleInRedTimesRomanAtTheTop) {
     expect_glyphs_match(got, {{0.45f, 0.97f, -0.95f, "Tidewrack", GLUT_BITMAP_TIMES_ROMAN_24, 0.7f, 0.0f, 0.0f}});
     show_decorations = false;
     EXPECT_TRUE(glyphs_of(draw_title).empty());
+}
+
+// Where the specified place would cut text at the window's edge, only that
+// text moves, just inside the edge; everything else keeps its place.
+TEST_F(OverlayPanels, SmallWindowsMoveOnlyWhatWouldBeCut) {
+    start_search();
+    show_clock = true;
+    fraction_done = 0.5;
+    const char* search_lines[] = {"Search Information:", " RA:      83.63", " DEC:   -22.01",
+                                  " Searched:      1260", " 12:34:56 GMT"};
+    for (auto size : {std::make_pair(640, 480), std::make_pair(400, 300)}) {
+        int w = size.first, h = size.second;
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        window_width = w;
+        window_height = h;
+        glViewport(0, 0, w, h);
+
+        auto search = glyphs_of([] { draw_search_panel(1765152000.0 + 45296.4); });
+        ASSERT_EQ(search.size(), glyph_count({search_line(0, search_lines[0]), search_line(1, search_lines[1]),
+                                              search_line(2, search_lines[2]), search_line(3, search_lines[3]),
+                                              search_line(4, search_lines[4]), version_line("tidewrack 4.87")}));
+        int widest = 0;
+        for (const char* line : search_lines)
+            widest = std::max(widest, glutBitmapLength(GLUT_BITMAP_HELVETICA_12, (const unsigned char*)line));
+        double x = search[0].x;
+        EXPECT_LT(x, 0.87);
+        EXPECT_NEAR(x * w + widest, w - 2, 1e-3) << "the widest line ends two pixels inside the right edge";
+        size_t k = 0;
+        for (int line = 0; line < 5; ++line) {
+            EXPECT_NEAR(search[k].x, x, near_tolerance);
+            EXPECT_NEAR(search[k].y, line_y(6, line), near_tolerance) << "lines keep their heights";
+            k += strlen(search_lines[line]);
+        }
+        EXPECT_NEAR(search[k].x, 0.47, near_tolerance);
+        EXPECT_NEAR(search[k].y, 0.015, 0.002 + 1e-6);   // kept, or lifted to clear its descenders
+
+        auto title = glyphs_of(draw_title);
+        ASSERT_FALSE(title.empty());
+        EXPECT_NEAR(title[0].x, 0.45, near_tolerance);
+        EXPECT_NEAR(title[0].y * h + 17 + 2, h, 1e-3) << "tall letters end two pixels below the top";
+
+        auto user = glyphs_of(draw_user_panel);
+        ASSERT_FALSE(user.empty());
+        EXPECT_NEAR(user[0].x, 0.03, near_tolerance);
+        EXPECT_NEAR(user[0].y, 0.15, near_tolerance);
+    }
 }
 
 TEST_F(OverlayPanels, EachOverlayRestoresBothMatrices) {

@@ -1,11 +1,14 @@
 // The earth marble: its log lines, its sphere of quads, its turn and its
 // blending, and what a graphics re-initialisation leaves behind.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "controls/view_presets.h"
 #include "gl_recorder.h"
@@ -112,6 +115,61 @@ TEST(Marble, BlendingOnlyForTheInsideViewAndOffAfterEither) {
         EXPECT_FALSE(glIsEnabled(GL_BLEND));
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     }
+}
+
+// The frame skips the far side of the opaque earth where its near side hides
+// it: the picture must stay as the whole sphere draws it. Seen from outside
+// (skipped), from inside the earth and with the near plane cutting into it
+// (both drawn whole), and squashed as a graphical event squashes the scene.
+TEST(Marble, SkippingTheHiddenSideLeavesThePictureAsItWas) {
+    build_marble(false);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int w = viewport[2], h = viewport[3];
+    auto picture = [&](const std::function<void()>& draw) {
+        glClearColor(0, 0, 0.15f, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glPushMatrix();
+        draw();
+        glPopMatrix();
+        glFinish();
+        std::vector<unsigned char> px(w * h * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        return px;
+    };
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_FOG);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(95, (double)w / h, 0.5, 25);
+    glMatrixMode(GL_MODELVIEW);
+    struct { double distance, squash; bool skipped; } views[] = {
+        {2.25, 0, true}, {8.0, 0, true}, {8.0, 0.3, true}, {1.0, 0, false}, {1.6, 0, false}};
+    for (auto& v : views) {
+        SCOPED_TRACE("distance " + std::to_string(v.distance) + ", squash " + std::to_string(v.squash));
+        glLoadIdentity();
+        gluLookAt(v.distance * 0.37, v.distance * 0.4, v.distance * 0.84, 0, 0, 0, 0, 1, 0);
+        glScalef((float)(1 + v.squash), (float)(1 - v.squash), 1.0f);
+        float m[16], p[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        glGetFloatv(GL_PROJECTION_MATRIX, p);
+        EXPECT_EQ(marble_far_side_hidden(m, p, 0.25f * sky_radius), v.skipped);
+        auto whole = picture([] { glCallList(marble_list); });
+        auto framed = picture(draw_marble);
+        size_t differ = 0, lit = 0;   // pixels
+        for (size_t i = 0; i < whole.size(); i += 3) {
+            differ += whole[i] != framed[i] || whole[i + 1] != framed[i + 1] || whole[i + 2] != framed[i + 2];
+            lit += whole[i] != 0 || whole[i + 1] != 0 || whole[i + 2] != 38;   // not the clear colour
+        }
+        EXPECT_GT(lit, 1000u) << "the earth is in the picture";
+        // Rasterisation may settle a rare pixel on the outline differently.
+        EXPECT_LE(differ, 3u);
+    }
+    glDisable(GL_FOG);
+    glDisable(GL_DEPTH_TEST);
+    glLoadIdentity();
 }
 
 TEST(Marble, MissingPictureLeavesNothingToDraw) {
