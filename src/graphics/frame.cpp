@@ -69,11 +69,7 @@ void set_up_gl_state() {
 }
 
 void build_sky_lists() {
-    make_star_list();
-    make_constellation_list();
-    make_pulsar_list();
-    make_snr_list();
-    make_xray_list();
+    build_sky_layers();
     make_site_markers(1.0f);
 }
 
@@ -98,7 +94,6 @@ void app_graphics_init() {
     title_texture_tried = false;
     marble_texture_tried = false;
     make_marble(0.25f, false);
-    make_grid_list(0.2501f);
     preset_world_view();
     glFlush();
 }

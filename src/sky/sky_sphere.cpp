@@ -115,17 +115,37 @@ void make_grid_list(float radius_factor) {
     glEndList();
 }
 
+namespace {
+const float grid_radius_factor = 0.2501f;   // just outside the earth marble
+void make_grid_layer() { make_grid_list(grid_radius_factor); }
+}  // namespace
+
+const sky_layer sky_layers[] = {
+    {"stars", &star_points_list, &show_stars, make_star_list},
+    {"pulsars", &pulsar_points_list, &show_pulsars, make_pulsar_list},
+    {"remnants", &snr_points_list, &show_snr, make_snr_list},
+    {"x-ray sources", &xray_points_list, &show_xray, make_xray_list},
+    {"constellations", &constellation_lines_list, &show_constellations, make_constellation_list},
+    {"grid", &grid_list, &show_earth, make_grid_layer},
+};
+const int sky_layer_count = sizeof sky_layers / sizeof sky_layers[0];
+
+void build_sky_layers() {
+    for (const sky_layer& layer : sky_layers) layer.build();
+}
+
+void draw_sky_layers() {
+    for (const sky_layer& layer : sky_layers) {
+        if (*layer.shown) call_list(*layer.list);
+    }
+}
+
 void draw_sky_section(double dt, float sky_rotation, double t) {
     glPushMatrix();
     update_graphical_events(dt);
     glPushMatrix();
     glRotatef(sky_rotation, 0.0f, 1.0f, 0.0f);
-    if (show_stars) call_list(star_points_list);
-    if (show_pulsars) call_list(pulsar_points_list);
-    if (show_snr) call_list(snr_points_list);
-    if (show_xray) call_list(xray_points_list);
-    if (show_constellations) call_list(constellation_lines_list);
-    if (show_earth) call_list(grid_list);
+    draw_sky_layers();
     draw_target_marker();
     if (show_sites) draw_site_markers(t);
     glPopMatrix();

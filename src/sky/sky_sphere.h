@@ -20,6 +20,25 @@ void make_xray_list();
 void make_grid_list(float radius_factor);
 void draw_sky_grid(float radius);
 
+// One layer of the sky: its display list, its switch and its builder. A layer
+// draws by replaying its list while its switch is on.
+struct sky_layer {
+    const char* name;
+    unsigned int* list;
+    bool* shown;
+    void (*build)();
+};
+
+// Every layer, in drawing order. Start-up builds them and the sky section
+// draws them from this table alone.
+extern const sky_layer sky_layers[];
+extern const int sky_layer_count;
+
+// Records every layer's list (graphics initialisation).
+void build_sky_layers();
+// Replays the list of every layer that is switched on.
+void draw_sky_layers();
+
 // The sky section of a frame, with the camera placed: graphical events,
 // the sky's turn, the layers, the target marker and the site-marker block.
 // Leaves the matrix stack as it found it.

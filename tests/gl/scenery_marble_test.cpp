@@ -7,7 +7,7 @@
 #include <regex>
 #include <string>
 
-#include "controls/view_presets.h"
+#include "graphics/frame.h"
 #include "gl_recorder.h"
 #include "scenery/marble.h"
 #include "scenery/textures.h"
@@ -33,6 +33,12 @@ std::string build_marble(bool blend, bool with_picture = true) {
     marble_texture_tried = false;
     make_marble(0.25f, blend);
     return log.text();
+}
+
+std::vector<unsigned int> all_list_names() {
+    std::vector<unsigned int> names = {marble_list, site_lists[0], site_lists[1], site_lists[2]};
+    for (int i = 0; i < sky_layer_count; i++) names.push_back(*sky_layers[i].list);
+    return names;
 }
 
 int live(GLboolean (*is)(GLuint)) {
@@ -129,20 +135,10 @@ TEST(Marble, MissingPictureLeavesNothingToDraw) {
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
-// The graphics initialisation's builds and a frame's decoration, as the
-// framework runs them each time it makes a window.
+// The graphics initialisation and a frame's decoration, as the framework
+// runs them each time it makes a window.
 static void initialise_graphics() {
-    make_star_list();
-    make_constellation_list();
-    make_pulsar_list();
-    make_snr_list();
-    make_xray_list();
-    make_site_markers(1.0f);
-    title_texture_tried = false;
-    marble_texture_tried = false;
-    make_marble(0.25f, false);
-    make_grid_list(0.2501f);
-    preset_world_view();
+    app_graphics_init();
     draw_title_decoration();
 }
 
@@ -152,17 +148,12 @@ TEST(GraphicsReinitialisation, TenTimesInOneContextKeepsNamesAndLeaksNothing) {
     dir.link("leftimage2.jpg", TIDEWRACK_SOURCE_DIR "/data/leftimage2.jpg");
     StderrCapture quiet;
     initialise_graphics();
-    std::vector<unsigned int> names = {star_points_list, constellation_lines_list, pulsar_points_list,
-                                       snr_points_list, xray_points_list, grid_list, marble_list,
-                                       site_lists[0], site_lists[1], site_lists[2]};
+    std::vector<unsigned int> names = all_list_names();
     int textures = live(glIsTexture), lists = live(glIsList);
     ASSERT_TRUE(marble_texture.present);
     ASSERT_TRUE(title_texture.present);
     for (int i = 0; i < 10; i++) initialise_graphics();
-    std::vector<unsigned int> after = {star_points_list, constellation_lines_list, pulsar_points_list,
-                                       snr_points_list, xray_points_list, grid_list, marble_list,
-                                       site_lists[0], site_lists[1], site_lists[2]};
-    EXPECT_EQ(after, names);
+    EXPECT_EQ(all_list_names(), names);
     EXPECT_EQ(live(glIsTexture), textures);
     EXPECT_EQ(live(glIsList), lists);
     EXPECT_TRUE(glIsTexture(marble_texture.id));

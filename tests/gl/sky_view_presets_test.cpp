@@ -25,12 +25,7 @@ namespace {
 class ViewPresets : public ::testing::Test {
   protected:
     void SetUp() override {
-        make_star_list();
-        make_constellation_list();
-        make_pulsar_list();
-        make_snr_list();
-        make_xray_list();
-        make_grid_list(0.2501f);
+        build_sky_layers();
         make_site_markers(1.0f);
         ScratchDir dir;
         dir.link("earthlights2.jpg", TIDEWRACK_SOURCE_DIR "/data/earthlights2.jpg");
