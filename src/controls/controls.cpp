@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "controls/view_presets.h"
-#include "graphics/frame.h"
+#include "graphics/view_state.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"
 #include "sky/sky_sphere.h"

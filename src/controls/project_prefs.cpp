@@ -10,7 +10,7 @@
 
 #include "parse.h"
 
-#include "graphics/frame.h"
+#include "graphics/view_state.h"
 #include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
 

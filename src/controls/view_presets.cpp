@@ -3,7 +3,7 @@
 #include "controls/view_presets.h"
 
 #include "controls/project_prefs.h"
-#include "graphics/frame.h"
+#include "graphics/view_state.h"
 #include "scenery/marble.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"

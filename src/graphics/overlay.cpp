@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "graphics/frame.h"
+#include "graphics/view_state.h"
 #include "sky/sky_clock.h"
 
 namespace {
@@ -111,8 +111,6 @@ void set_white_alpha(float alpha) {
         glColor4f(1, 1, 1, alpha);
     }
 }
-
-void celestial_vertex(float ra, float dec) { sky_vertex(ra, dec, sky_radius); }
 
 void celestial_point(float ra, float dec, float size) {
     glPointSize(size);

@@ -10,9 +10,9 @@
 #include <cstring>
 
 #include "core/search_state.h"
-#include "graphics/frame.h"
 #include "graphics/overlay.h"
-#include "scenery/textures.h"
+#include "graphics/title_decoration.h"
+#include "graphics/view_state.h"
 #include "sky/sky_clock.h"
 
 double ripples_start_time = 0;

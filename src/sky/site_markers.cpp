@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "scenery/marble.h"
+#include "sky/display_lists.h"
 #include "sky/sky_clock.h"
 #include "sky/sky_sphere.h"
 #include "util.h"

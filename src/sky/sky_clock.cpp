@@ -28,6 +28,8 @@ void sky_vertex(float ra, float dec, float radius) {
     glVertex3f(p[0], p[1], p[2]);
 }
 
+void celestial_vertex(float ra, float dec) { sky_vertex(ra, dec, sky_radius); }
+
 double sky_time() {
     // The offset is measured once, so later changes of the system clock move
     // dtime() and the sky clock together.

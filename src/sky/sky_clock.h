@@ -12,6 +12,9 @@ extern double clock_offset;
 // Emits one glVertex3f for (ra, dec) in degrees at `radius`.
 void sky_vertex(float ra, float dec, float radius);
 
+// sky_vertex on the sky sphere itself (sky_radius).
+void celestial_vertex(float ra, float dec);
+
 // The same point as sky_vertex emits, without emitting it.
 void sky_point(float ra, float dec, float radius, float out[3]);
 

@@ -5,12 +5,9 @@
 #include <GL/gl.h>
 #include <cmath>
 
-#include "graphics/graphical_events.h"
-#include "graphics/overlay.h"
 #include "sky/catalogues.h"
-#include "sky/site_markers.h"
+#include "sky/display_lists.h"
 #include "sky/sky_clock.h"
-#include "sky/target_marker.h"
 
 bool show_earth = false;
 
@@ -20,17 +17,6 @@ unsigned int pulsar_points_list = 0;
 unsigned int snr_points_list = 0;
 unsigned int xray_points_list = 0;
 unsigned int grid_list = 0;
-
-bool begin_list(unsigned int& name) {
-    if (name == 0) name = glGenLists(1);
-    if (name == 0) return false;
-    glNewList(name, GL_COMPILE);
-    return true;
-}
-
-void call_list(unsigned int name) {
-    if (name != 0) glCallList(name);
-}
 
 namespace {
 
@@ -138,16 +124,4 @@ void draw_sky_layers() {
     for (const sky_layer& layer : sky_layers) {
         if (*layer.shown) call_list(*layer.list);
     }
-}
-
-void draw_sky_section(double dt, float sky_rotation, double t) {
-    glPushMatrix();
-    update_graphical_events(dt);
-    glPushMatrix();
-    glRotatef(sky_rotation, 0.0f, 1.0f, 0.0f);
-    draw_sky_layers();
-    draw_target_marker();
-    if (show_sites) draw_site_markers(t);
-    glPopMatrix();
-    glPopMatrix();
 }

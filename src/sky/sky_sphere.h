@@ -1,5 +1,4 @@
-// The sky sphere: one display list per catalogue layer plus the grid, and the
-// sky section of each frame.
+// The sky sphere: one display list per catalogue layer plus the grid.
 #pragma once
 
 extern bool show_earth;    // gates the grid and the earth marble; false at start
@@ -38,15 +37,3 @@ extern const int sky_layer_count;
 void build_sky_layers();
 // Replays the list of every layer that is switched on.
 void draw_sky_layers();
-
-// The sky section of a frame, with the camera placed: graphical events,
-// the sky's turn, the layers, the target marker and the site-marker block.
-// Leaves the matrix stack as it found it.
-void draw_sky_section(double dt, float sky_rotation, double t);
-
-// Display-list helpers shared by the sky and the scenery.
-// Generates `name` if it has none yet and opens it for recording; false
-// (nothing opened) when no name can be had, as without a current context.
-bool begin_list(unsigned int& name);
-// Replays a list; name 0 (never built) draws nothing and raises no GL error.
-void call_list(unsigned int name);

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "core/search_state.h"
-#include "graphics/overlay.h"
-#include "sky/sky_sphere.h"
+#include "sky/display_lists.h"
+#include "sky/sky_clock.h"
 
 unsigned int gunsight_list = 0;
 

@@ -16,6 +16,7 @@
 #include "graphics/graphical_events.h"
 #include "graphics/panels.h"
 #include "scenery/marble.h"
+#include "graphics/title_decoration.h"
 #include "scenery/textures.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include "jpeg_fixtures.h"
 #include "no_gl_context.h"
 #include "graphics/overlay.h"
+#include "graphics/title_decoration.h"
 #include "scenery/textures.h"
 #include "scratch.h"
 #include "sky_test_helpers.h"

@@ -10,6 +10,7 @@
 #include "graphics/frame.h"
 #include "gl_recorder.h"
 #include "scenery/marble.h"
+#include "graphics/title_decoration.h"
 #include "scenery/textures.h"
 #include "scratch.h"
 #include "sky/site_markers.h"

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "fbcapture.h"
+#include "graphics/sky_section.h"
 #include "sky/sky_sphere.h"
 #include "graphics/graphical_events.h"
 
