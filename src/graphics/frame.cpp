@@ -17,6 +17,7 @@
 #include "scenery/marble.h"
 #include "sky/site_markers.h"
 #include "sky/sky_clock.h"
+#include "sky/sky_math.h"
 #include "sky/sky_sphere.h"
 #include "util.h"
 
@@ -27,12 +28,9 @@ int window_height = 480;
 
 namespace {
 
-const double pi = 3.141592653589793;
 const double field_of_view = 95.0;  // degrees, vertical
 const double near_plane = 0.5;
 const double far_plane = 25.0;
-
-double radians(double degrees) { return degrees * 2.0 * pi / 360.0; }
 
 void load_projection() {
     glMatrixMode(GL_PROJECTION);
@@ -78,7 +76,7 @@ void set_up_frame() {
     // A new context has no textures: load both images again when next needed.
     title_texture_tried = false;
     marble_texture_tried = false;
-    make_marble(0.25f, false);
+    make_marble(marble_scale, false);
 }
 
 void app_graphics_resize(int width, int height) {

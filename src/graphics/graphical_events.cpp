@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <new>
 
+#include "sky/sky_math.h"
 #include "util.h"
 
 graphical_event* event_state = nullptr;
@@ -54,8 +55,6 @@ static void draw_event_amplitude() {
     event_state->amplitude = uniform_spread(event_state->amplitude_mean, event_state->amplitude_spread);
 }
 
-static const double TWO_PI = 6.283185307179586;
-
 static double bell(double t, double duration) {
     float sigma = (float)(duration / 6.0);
     float middle = (float)(duration / 2.0);
@@ -69,7 +68,7 @@ float event_distortion(double t, double duration, double amplitude, double u) {
     // Drawn anew every frame while t runs to tens of seconds, the phase
     // jumps: the scene trembles rather than sways.
     float frequency = (float)(1.0 / (2.0 * u + 0.5));
-    double wave = std::sin(TWO_PI * frequency * t) * amplitude;
+    double wave = std::sin(2 * pi * frequency * t) * amplitude;
     return (float)(bell(t, duration) * wave);
 }
 

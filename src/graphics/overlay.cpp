@@ -7,10 +7,9 @@
 
 #include "graphics/view_state.h"
 #include "sky/sky_clock.h"
+#include "sky/sky_math.h"
 
 namespace {
-
-const double pi = 3.141592653589793;
 
 // The ids 5 and 7 are the fonts' numbers on Windows; freeglut on other
 // systems knows its fonts only by these addresses.
@@ -122,6 +121,6 @@ void celestial_point(float ra, float dec, float size) {
 // On a circle about the overlay's top-left corner; the aspect keeps it round
 // on the screen.
 void ripple_vertex(float radius, float angle, float z) {
-    double a = angle * 2.0 * pi / 360.0;
+    double a = radians(angle);
     glVertex3f((float)(cos(a) * radius), (float)(1.0 - sin(a) * radius * aspect_ratio), z);
 }

@@ -19,14 +19,23 @@
 
 #include "boinc_api.h"
 
-extern float sky_spin_rate;           // degrees per minute, 180 at start
+// The view at start; the reset preset returns to it.
+struct view_values {
+    float sky_spin_rate;      // degrees per minute
+    float camera_azimuth;     // degrees
+    float camera_elevation;   // degrees
+    float camera_distance;    // world units
+};
+constexpr view_values view_start = {180.0f, 30.0f, 23.6f, 8.0f};
+
+extern float sky_spin_rate;           // degrees per minute
 extern double sky_spin_angle;         // degrees
 extern float sky_spin_offset;         // degrees subtracted from the spin angle
-extern float camera_azimuth;          // degrees, 30
-extern float camera_elevation;        // degrees, 23.6
-extern float camera_distance;         // world units, 8
-extern float elevation_swing;         // degrees, 37
-extern float elevation_swing_period;  // minutes, 17
+extern float camera_azimuth;          // degrees
+extern float camera_elevation;        // degrees
+extern float camera_distance;         // world units
+extern float elevation_swing;         // degrees
+extern float elevation_swing_period;  // minutes
 
 extern float aspect_ratio;            // window width / height
 

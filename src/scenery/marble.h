@@ -3,6 +3,10 @@
 
 #include "gutil.h"
 
+// The earth's radius as a share of the sky's; the site markers sit on it in
+// the views from outside.
+const float marble_scale = 0.25f;
+
 extern char marble_image_name[256];
 extern TEXTURE_DESC marble_texture;
 extern bool marble_texture_tried;

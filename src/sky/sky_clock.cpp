@@ -5,15 +5,10 @@
 #include <cmath>
 #include <ctime>
 
+#include "sky/sky_math.h"
 #include "util.h"
 
 double clock_offset = 0;
-
-namespace {
-const double pi = 3.141592653589793;
-
-double radians(double degrees) { return degrees * 2 * pi / 360; }
-}  // namespace
 
 void sky_point(float ra, float dec, float radius, float out[3]) {
     double a = radians(ra), d = radians(dec);

@@ -69,7 +69,7 @@ class FrameCallbacks : public ::testing::Test {
         if (event_state) saved_event_values = *event_state;
         first_frame_time = last_frame_time = -1.0;
         sky_spin_angle = 0.0;
-        sky_spin_rate = 180.0f;
+        sky_spin_rate = view_start.sky_spin_rate;
         sky_spin_offset = 0.0f;
         glViewport(0, 0, 640, 480);
     }

@@ -32,7 +32,7 @@ std::string build_marble(bool blend, bool with_picture = true) {
     if (with_picture) dir.link("earthlights2.jpg", earth_picture);
     StderrCapture log;
     marble_texture_tried = false;
-    make_marble(0.25f, blend);
+    make_marble(marble_scale, blend);
     return log.text();
 }
 
@@ -131,7 +131,7 @@ TEST(Marble, MissingPictureLeavesNothingToDraw) {
     EXPECT_EQ(capture_list(marble_list).prims.size(), 0u);
     // Later builds do not try again until the next initialisation.
     StderrCapture later;
-    make_marble(0.25f, false);
+    make_marble(marble_scale, false);
     EXPECT_EQ(later.text(), "");
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }

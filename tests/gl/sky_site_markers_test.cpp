@@ -29,7 +29,7 @@ void build_marble_with_picture() {
     dir.link("earthlights2.jpg", TIDEWRACK_SOURCE_DIR "/data/earthlights2.jpg");
     StderrCapture quiet;
     marble_texture_tried = false;
-    make_marble(0.25f, false);
+    make_marble(marble_scale, false);
 }
 
 }  // namespace

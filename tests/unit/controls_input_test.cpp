@@ -45,10 +45,10 @@ class Controls : public ::testing::Test {
 protected:
     void SetUp() override {
         ctrl_held = false;
-        sky_spin_rate = 180.0f;
+        sky_spin_rate = view_start.sky_spin_rate;
         sky_spin_offset = 0.0f;
-        camera_elevation = 23.6f;
-        camera_distance = 8.0f;
+        camera_elevation = view_start.camera_elevation;
+        camera_distance = view_start.camera_distance;
         last_mouse_x = last_mouse_y = 0;
     }
 };

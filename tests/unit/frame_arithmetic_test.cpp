@@ -9,6 +9,7 @@
 #include "graphics/frame.h"
 #include "graphics/overlay.h"
 #include "graphics/panels.h"
+#include "sky/sky_math.h"
 
 namespace {
 
@@ -26,10 +27,10 @@ class FrameArithmetic : public ::testing::Test {
                  camera_azimuth, camera_elevation, camera_distance};
         first_frame_time = last_frame_time = -1.0;
         sky_spin_angle = 0.0;
-        sky_spin_rate = 180.0f;
-        camera_azimuth = 30.0f;
-        camera_elevation = 23.6f;
-        camera_distance = 8.0f;
+        sky_spin_rate = view_start.sky_spin_rate;
+        camera_azimuth = view_start.camera_azimuth;
+        camera_elevation = view_start.camera_elevation;
+        camera_distance = view_start.camera_distance;
     }
     void TearDown() override {
         first_frame_time = saved.first;
@@ -42,7 +43,6 @@ class FrameArithmetic : public ::testing::Test {
     }
 };
 
-const double pi = 3.141592653589793;
 
 }  // namespace
 
