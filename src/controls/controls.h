@@ -4,6 +4,8 @@
 
 #include "platform/virtual_keys.h"   // the codes the key callbacks take
 
+// The input state, written and read by the callbacks below alone (graphics
+// thread); tests set it.
 extern bool ctrl_held;
 extern int last_mouse_x;
 extern int last_mouse_y;

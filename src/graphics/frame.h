@@ -6,7 +6,8 @@
 #include "graphics/view_state.h"
 #include "platform/host_callbacks.h"
 
-// Frame clock, -1 until the first frame.
+// Frame clock, -1 until the first frame: written and read by
+// advance_frame_clock alone; tests set it.
 extern double first_frame_time;
 extern double last_frame_time;
 

@@ -3,7 +3,10 @@
 
 #include "gutil.h"
 
-// Loaded on first draw in each context; graphics start-up clears the flag.
+//   variable             written by                        read by
+//   title_texture        draw_title_decoration (loads)     draw_title_decoration
+//   title_texture_tried  draw_title_decoration; graphics   draw_title_decoration
+//                        start-up clears it for the new context
 extern TEXTURE_DESC title_texture;
 extern bool title_texture_tried;
 

@@ -6,7 +6,9 @@
 
 const float sky_radius = 5.5f;
 
-// Seconds: sky_time() - dtime() as last measured (site markers, resize).
+// Seconds: sky_time() - dtime() as last measured. Written by
+// make_site_markers and the frame's resize, read by the search panel's clock
+// line; graphics thread.
 extern double clock_offset;
 
 // Emits one glVertex3f for (ra, dec) in degrees at `radius`.

@@ -1,4 +1,9 @@
 // The sky sphere: one display list per catalogue layer plus the grid.
+// Graphics thread only.
+//
+//   variable        written by                      read by
+//   show_earth      controls (G), presets           layer table (grid), site block (marble)
+//   the list names  their builders                  layer table, tests
 #pragma once
 
 extern bool show_earth;    // gates the grid and the earth marble; false at start

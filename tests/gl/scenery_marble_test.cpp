@@ -136,12 +136,16 @@ TEST(Marble, MissingPictureLeavesNothingToDraw) {
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
+namespace {
+
 // The graphics initialisation and a frame's decoration, as the framework
 // runs them each time it makes a window.
-static void initialise_graphics() {
+void initialise_graphics() {
     app_graphics_init();
     draw_title_decoration();
 }
+
+}  // namespace
 
 TEST(GraphicsReinitialisation, TenTimesInOneContextKeepsNamesAndLeaksNothing) {
     ScratchDir dir;
