@@ -18,25 +18,9 @@
 #include "scenery/marble.h"
 #include "graphics/title_decoration.h"
 #include "scenery/textures.h"
+#include "stderr_capture.h"
 
 namespace {
-
-// Runs `call` with standard error sent to a file and returns what it wrote.
-std::string stderr_of(const std::function<void()>& call) {
-    fflush(stderr);
-    FILE* capture = tmpfile();
-    int saved = dup(fileno(stderr));
-    dup2(fileno(capture), fileno(stderr));
-    call();
-    fflush(stderr);
-    dup2(saved, fileno(stderr));
-    close(saved);
-    std::string text;
-    rewind(capture);
-    for (int c; (c = fgetc(capture)) != EOF;) text += (char)c;
-    fclose(capture);
-    return text;
-}
 
 void expect_matrix_near(const GLdouble* got, const GLdouble* want) {
     for (int k = 0; k < 16; ++k) EXPECT_NEAR(got[k], want[k], 1e-5) << "element " << k;

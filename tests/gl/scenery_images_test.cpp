@@ -10,6 +10,8 @@
 #include "graphics/title_decoration.h"
 #include "scenery/textures.h"
 #include "scratch.h"
+#include "stderr_capture.h"
+#include "text_files.h"
 #include "sky_test_helpers.h"
 
 using namespace sky_test;

@@ -13,6 +13,8 @@
 #include "graphics/title_decoration.h"
 #include "scenery/textures.h"
 #include "scratch.h"
+#include "stderr_capture.h"
+#include "text_files.h"
 #include "sky/site_markers.h"
 #include "sky/sky_clock.h"
 #include "sky/sky_sphere.h"

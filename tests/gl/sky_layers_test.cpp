@@ -9,7 +9,7 @@
 #include "graphics/frame.h"
 #include "gl_recorder.h"
 #include "no_gl_context.h"
-#include "scratch.h"
+#include "stderr_capture.h"
 #include "scenery/marble.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"

@@ -8,6 +8,7 @@
 #include "gl_recorder.h"
 #include "scenery/marble.h"
 #include "scratch.h"
+#include "stderr_capture.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"
 #include "sky/sky_clock.h"

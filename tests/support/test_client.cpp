@@ -16,6 +16,7 @@
 
 #include "app_ipc.h"
 #include "shmem.h"
+#include "text_files.h"
 
 double test_clock() {
     timespec ts;
@@ -172,12 +173,7 @@ std::string TestClient::wait_for_graphics_reply(double timeout_seconds) {
     return "";
 }
 
-std::string TestClient::log() const {
-    std::ifstream in(slot_file("stderr.txt"));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string TestClient::log() const { return read_file(slot_file("stderr.txt")); }
 
 bool TestClient::wait_for_log(const std::string& text, double timeout_seconds) {
     double deadline = test_clock() + timeout_seconds;

@@ -29,12 +29,12 @@ std::string query_line(int code, int data) {
 // Presses `code` (Control held or not) and returns the log lines it wrote.
 std::string press(int code, bool with_control) {
     if (with_control) {
-        stderr_capture quiet;
+        StderrCapture quiet;
         boinc_app_key_press(KEY_CONTROL, 0);
     } else {
         boinc_app_key_release(KEY_CONTROL, 0);
     }
-    stderr_capture log;
+    StderrCapture log;
     boinc_app_key_press(code, KEY_DATA);
     std::string text = log.text();
     boinc_app_key_release(KEY_CONTROL, 0);
@@ -91,7 +91,7 @@ TEST_F(Controls, WithoutControlOnlyTheLogLine) {
 }
 
 TEST_F(Controls, ControlIsHeldUntilReleased) {
-    stderr_capture log;
+    StderrCapture log;
     EXPECT_FALSE(ctrl_held);
     boinc_app_key_press(KEY_CONTROL, 0);
     EXPECT_TRUE(ctrl_held);
