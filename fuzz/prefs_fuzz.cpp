@@ -10,10 +10,7 @@
 #include "boinc_api.h"
 
 #include "controls/project_prefs.h"
-
-// The two program-wide values project_prefs.cpp uses from the frame.
-bool show_decorations = true;
-APP_INIT_DATA gfx_init_data;
+#include "graphics/view_state.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Every parse logs the whole text; keep that out of the fuzzer's output.

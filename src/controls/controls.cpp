@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "controls/view_presets.h"
-#include "graphics/frame.h"
+#include "graphics/view_state.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"
 #include "sky/sky_sphere.h"
@@ -15,20 +15,22 @@ bool ctrl_held = false;
 int last_mouse_x = 0;
 int last_mouse_y = 0;
 
+namespace {
+
 // The sums are formed in double and stored back as float.
-static void change_spin_rate(double step) {
+void change_spin_rate(double step) {
     double rate = sky_spin_rate + step;
     if (rate > SPIN_RATE_LIMIT) rate = SPIN_RATE_LIMIT;
     if (rate < -SPIN_RATE_LIMIT) rate = -SPIN_RATE_LIMIT;
     sky_spin_rate = (float)rate;
 }
 
-static void toggle(bool& display_switch) { display_switch = !display_switch; }
+void toggle(bool& display_switch) { display_switch = !display_switch; }
 
-static bool is_letter(int code) { return code >= 'A' && code <= 'Z'; }
+bool is_letter(int code) { return code >= 'A' && code <= 'Z'; }
 
 // The table of Control+key commands. Returns false for an unassigned code.
-static bool run_key_command(int code) {
+bool run_key_command(int code) {
     switch (code) {
     case 'A': case KEY_PAGE_UP: change_spin_rate(SPIN_RATE_UP_STEP); break;
     case 'Z': case KEY_PAGE_DOWN: change_spin_rate(-SPIN_RATE_DOWN_STEP); break;
@@ -54,6 +56,8 @@ static bool run_key_command(int code) {
     return true;
 }
 
+}  // namespace
+
 void boinc_app_key_press(int code, int data) {
     fprintf(stderr, "boinc_app_key_press(): key %d pressed.\n", code);
     // Codes outside the virtual-key range are only reported: the table is a
@@ -77,24 +81,28 @@ void boinc_app_mouse_button(int x, int y, int which, int is_down) {
     last_mouse_y = y;
 }
 
-static double clamp(double value, double low, double high) {
+namespace {
+
+double clamp(double value, double low, double high) {
     if (value > high) return high;
     if (value < low) return low;
     return value;
 }
 
 // Ten pixels make a degree; downwards raises the camera's elevation.
-static void drag_left(double dx, double dy) {
+void drag_left(double dx, double dy) {
     camera_elevation = (float)clamp(camera_elevation + dy / 10.0, -DRAG_ELEVATION_LIMIT, DRAG_ELEVATION_LIMIT);
     sky_spin_offset = (float)(sky_spin_offset - dx / 10.0);
 }
 
 // Faster the farther the camera is: 100 pixels a unit at the centre, 10 from
 // distance 9 on; downwards brings the camera closer.
-static void drag_right(double dy) {
+void drag_right(double dy) {
     double m = camera_distance < 9.0f ? camera_distance : 9.0;
     camera_distance = (float)clamp(camera_distance - dy / (100.0 - 10.0 * m), 0.0, DRAG_DISTANCE_MAX);
 }
+
+}  // namespace
 
 void boinc_app_mouse_move(int x, int y, int left, int middle, int right) {
     // Differences in double: screen positions far apart must not overflow an int.

@@ -2,22 +2,13 @@
 // platform/host_callbacks.h) and their input state.
 #pragma once
 
+#include "platform/virtual_keys.h"   // the codes the key callbacks take
+
+// The input state, written and read by the callbacks below alone (graphics
+// thread); tests set it.
 extern bool ctrl_held;
 extern int last_mouse_x;
 extern int last_mouse_y;
-
-// Virtual-key codes the controls look at (the letters are their capitals).
-enum {
-    KEY_SHIFT = 16,
-    KEY_CONTROL = 17,
-    KEY_PAGE_UP = 33,
-    KEY_PAGE_DOWN = 34,
-    KEY_LEFT = 37,
-    KEY_UP = 38,
-    KEY_RIGHT = 39,
-    KEY_DOWN = 40,
-    KEY_DIGIT_0 = 48,
-};
 
 // Limits of the controls.
 const double SPIN_RATE_LIMIT = 1500.0;    // degrees per minute, either way

@@ -10,7 +10,7 @@
 
 #include "parse.h"
 
-#include "graphics/frame.h"
+#include "graphics/view_state.h"
 #include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
 
@@ -21,23 +21,27 @@ double search_location_lon = 0.0;
 double search_location_lat = 0.0;
 int punishment_code = PUNISHMENT_NONE;
 
-static void apply_static_decorations(const std::string& text) {
+namespace {
+
+void apply_static_decorations(const std::string& text) {
     if (text == "yes") static_decorations = true;
     if (text == "no") static_decorations = false;
     // Present with any text: the switch follows the preference again.
     show_decorations = static_decorations;
 }
 
-static void apply_language(const std::string& text) {
+void apply_language(const std::string& text) {
     if (text == "English") language_code = LANGUAGE_ENGLISH;
     if (text == "Deutsch") language_code = LANGUAGE_DEUTSCH;
 }
 
-static void apply_punishment(const std::string& text) {
+void apply_punishment(const std::string& text) {
     if (text == "Mess Duty") punishment_code = PUNISHMENT_MESS_DUTY;
     if (text == "Keel Haul") punishment_code = PUNISHMENT_KEEL_HAUL;
     if (text == "Cat o' Nine Tails") punishment_code = PUNISHMENT_KEEL_HAUL;
 }
+
+}  // namespace
 
 void parse_projectd_prefs(const char* xml) {
     // printf's "%s" of a null pointer is undefined: spell it out.

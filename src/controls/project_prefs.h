@@ -1,4 +1,9 @@
 // Project preferences: the volunteer's settings from the project's web site.
+// Graphics thread only.
+//
+//   variable            written by               read by
+//   static_decorations  parse_projectd_prefs     presets (show_decorations follows it)
+//   the other settings  parse_projectd_prefs     (kept; nothing reads them yet)
 #pragma once
 
 extern bool static_decorations;   // true at start

@@ -3,7 +3,7 @@
 #include "controls/view_presets.h"
 
 #include "controls/project_prefs.h"
-#include "graphics/frame.h"
+#include "graphics/view_state.h"
 #include "scenery/marble.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"
@@ -20,10 +20,12 @@ void show_points_and_sites() {
     show_sites = true;
 }
 
+const float world_view_distance = 2.25f;   // close to the earth
+
 void reset_camera_and_spin(float distance) {
-    sky_spin_rate = 180.0f;
-    camera_azimuth = 30.0f;
-    camera_elevation = 23.6f;
+    sky_spin_rate = view_start.sky_spin_rate;
+    camera_azimuth = view_start.camera_azimuth;
+    camera_elevation = view_start.camera_elevation;
     camera_distance = distance;
     sky_spin_offset = 0.0f;
 }
@@ -31,23 +33,23 @@ void reset_camera_and_spin(float distance) {
 }  // namespace
 
 void preset_reset_view() {
-    reset_camera_and_spin(8.0f);
+    reset_camera_and_spin(view_start.camera_distance);
     show_points_and_sites();
     show_constellations = true;
     show_earth = false;
     show_decorations = static_decorations;
     make_site_markers(1.0f);
-    make_marble(0.25f, false);
+    make_marble(marble_scale, false);
 }
 
 void preset_world_view() {
-    reset_camera_and_spin(2.25f);
+    reset_camera_and_spin(world_view_distance);
     show_points_and_sites();
     show_constellations = false;
     show_earth = true;
     show_decorations = static_decorations;
-    make_site_markers(0.25f);
-    make_marble(0.25f, false);
+    make_site_markers(marble_scale);
+    make_marble(marble_scale, false);
 }
 
 // From the centre, looking out through a see-through earth.
@@ -59,17 +61,17 @@ void preset_inside_view() {
     show_earth = true;
     show_decorations = false;
     show_ripples = false;
-    make_marble(0.25f, true);
+    make_marble(marble_scale, true);
     make_site_markers(1.0f);
 }
 
 void preset_outside_view() {
-    camera_distance = 8.0f;
+    camera_distance = view_start.camera_distance;
     show_points_and_sites();
     show_constellations = true;
     show_earth = true;
     show_decorations = static_decorations;
     show_ripples = true;
-    make_marble(0.25f, false);
-    make_site_markers(0.25f);
+    make_marble(marble_scale, false);
+    make_site_markers(marble_scale);
 }

@@ -4,6 +4,9 @@
 
 #include "boinc_api.h"
 
+//   variable    written by                      read by
+//   start_time  main, before any thread starts  worker (elapsed time at the end)
+//   init_data   worker                          worker only (the graphics keep their own)
 extern double start_time;          // dtime() at the very start of main
 extern APP_INIT_DATA init_data;    // the worker's own copy of the start-up data
 

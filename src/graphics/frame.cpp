@@ -1,5 +1,7 @@
 // The graphics callbacks: OpenGL set-up, window resize, and the composition
-// of one frame (clock, spin, overlays, camera, sky section).
+// of one frame (clock, spin, overlays, camera, sky section). The
+// initialisation callback itself is in controls/graphics_init.cpp: it also
+// applies the preferences and the world view.
 #include "graphics/frame.h"
 
 #include <GL/gl.h>
@@ -8,43 +10,25 @@
 #include <cmath>
 #include <cstdio>
 
-#include "controls/project_prefs.h"
-#include "controls/view_presets.h"
 #include "graphics/panels.h"
+#include "graphics/sky_section.h"
+#include "graphics/title_decoration.h"
 #include "platform/latest_init_data.h"
 #include "scenery/marble.h"
-#include "scenery/textures.h"
 #include "sky/site_markers.h"
 #include "sky/sky_clock.h"
+#include "sky/sky_math.h"
 #include "sky/sky_sphere.h"
 #include "util.h"
 
-float sky_spin_rate = 180.0f;
-double sky_spin_angle = 0.0;
-float sky_spin_offset = 0.0f;
-float camera_azimuth = 30.0f;
-float camera_elevation = 23.6f;
-float camera_distance = 8.0f;
-float elevation_swing = 37.0f;
-float elevation_swing_period = 17.0f;
 double first_frame_time = -1.0;
 double last_frame_time = -1.0;
-int window_width = 640;
-int window_height = 480;
-float aspect_ratio = 640.0f / 480.0f;
-bool show_decorations = true;
-bool show_ripples = true;
-bool show_clock = false;
-APP_INIT_DATA gfx_init_data;
 
 namespace {
 
-const double pi = 3.141592653589793;
 const double field_of_view = 95.0;  // degrees, vertical
 const double near_plane = 0.5;
 const double far_plane = 25.0;
-
-double radians(double degrees) { return degrees * 2.0 * pi / 360.0; }
 
 void load_projection() {
     glMatrixMode(GL_PROJECTION);
@@ -69,11 +53,7 @@ void set_up_gl_state() {
 }
 
 void build_sky_lists() {
-    make_star_list();
-    make_constellation_list();
-    make_pulsar_list();
-    make_snr_list();
-    make_xray_list();
+    build_sky_layers();
     make_site_markers(1.0f);
 }
 
@@ -86,10 +66,7 @@ void draw_overlays(double t) {
 
 }  // namespace
 
-void app_graphics_init() {
-    fprintf(stderr, "APP: app_graphics_init()\n");
-    get_latest_init_data(gfx_init_data);
-    parse_projectd_prefs(gfx_init_data.project_preferences);
+void set_up_frame() {
     set_up_gl_state();
     load_projection();
     build_sky_lists();
@@ -97,10 +74,7 @@ void app_graphics_init() {
     // A new context has no textures: load both images again when next needed.
     title_texture_tried = false;
     marble_texture_tried = false;
-    make_marble(0.25f, false);
-    make_grid_list(0.2501f);
-    preset_world_view();
-    glFlush();
+    make_marble(marble_scale, false);
 }
 
 void app_graphics_resize(int width, int height) {

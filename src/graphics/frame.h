@@ -1,39 +1,24 @@
-// The graphics callbacks' program-wide state: view, frame clock, window,
-// frame-level switches and the graphics thread's copy of the start-up data.
-// All of it belongs to the graphics thread.
+// The frame: the graphics callbacks' set-up, resize and render steps, the
+// frame clock and the window. Graphics thread only; the view they draw is in
+// view_state.h.
 #pragma once
 
-#include "boinc_api.h"
+#include "graphics/view_state.h"
 #include "platform/host_callbacks.h"
 
-// View state.
-extern float sky_spin_rate;           // degrees per minute, 180 at start
-extern double sky_spin_angle;         // degrees
-extern float sky_spin_offset;         // degrees subtracted from the spin angle
-extern float camera_azimuth;          // degrees, 30
-extern float camera_elevation;        // degrees, 23.6
-extern float camera_distance;         // world units, 8
-extern float elevation_swing;         // degrees, 37
-extern float elevation_swing_period;  // minutes, 17
-
-// Frame clock, -1 until the first frame.
+// Frame clock, -1 until the first frame: written and read by
+// advance_frame_clock alone; tests set it.
 extern double first_frame_time;
 extern double last_frame_time;
 
-// Window.
-extern int window_width;
-extern int window_height;
-extern float aspect_ratio;
+// app_graphics_render and app_graphics_resize are here; platform/
+// host_callbacks.h declares them. app_graphics_init (controls/graphics_init.cpp)
+// reads the start-up data and preferences, calls set_up_frame and applies the
+// world view.
 
-// Frame-level display switches.
-extern bool show_decorations;
-extern bool show_ripples;
-extern bool show_clock;
-
-extern APP_INIT_DATA gfx_init_data;
-
-// app_graphics_init, app_graphics_render and app_graphics_resize are here;
-// platform/host_callbacks.h declares them.
+// A new context made ready for frames: OpenGL state, projection, the sky's
+// lists, the clock line, the pictures loaded again when next needed, the marble.
+void set_up_frame();
 
 // Frame clock step: returns dt and sets `elapsed` (seconds since first frame).
 double advance_frame_clock(double t, double* elapsed);

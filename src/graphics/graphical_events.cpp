@@ -9,34 +9,37 @@
 #include <cstdint>
 #include <new>
 
+#include "sky/sky_math.h"
 #include "util.h"
 
 graphical_event* event_state = nullptr;
 
+namespace {
+
 // The module's own generator (the classic 15-bit linear congruential one):
 // the worker's rand() and these draws do not disturb each other.
-static uint32_t event_random_state = 1;
+uint32_t event_random_state = 1;
 
-static void seed_event_random() {
+void seed_event_random() {
     // The seconds in 64 bits, folded: no overflow in 2038.
     uint64_t seconds = (uint64_t)dtime();
     event_random_state = (uint32_t)(seconds ^ (seconds >> 32));
 }
 
-static int next_event_random() {
+int next_event_random() {
     event_random_state = event_random_state * 1103515245u + 12345u;
     return (int)((event_random_state >> 16) & 0x7fff);
 }
 
-static const double EVENT_RANDOM_MAX = 32767.0;
+const double EVENT_RANDOM_MAX = 32767.0;
 
-static double random_unit() { return next_event_random() / EVENT_RANDOM_MAX; }
+double random_unit() { return next_event_random() / EVENT_RANDOM_MAX; }
 
-static double uniform_spread(double mean, double spread) {
+double uniform_spread(double mean, double spread) {
     return mean + (2.0 * random_unit() - 1.0) * spread;
 }
 
-static void start_graphical_events() {
+void start_graphical_events() {
     event_state->wait_mean = 30.0;
     event_state->wait_spread = 12.0;
     event_state->duration_mean = 60.0;
@@ -50,18 +53,18 @@ static void start_graphical_events() {
     event_state->state = EVENT_SCHEDULE;
 }
 
-static void draw_event_amplitude() {
+void draw_event_amplitude() {
     event_state->amplitude = uniform_spread(event_state->amplitude_mean, event_state->amplitude_spread);
 }
 
-static const double TWO_PI = 6.283185307179586;
-
-static double bell(double t, double duration) {
+double bell(double t, double duration) {
     float sigma = (float)(duration / 6.0);
     float middle = (float)(duration / 2.0);
     double x = (t - middle) / sigma;
     return std::exp(-x * x);
 }
+
+}  // namespace
 
 float event_envelope(double t, double duration) { return (float)bell(t, duration); }
 
@@ -69,22 +72,26 @@ float event_distortion(double t, double duration, double amplitude, double u) {
     // Drawn anew every frame while t runs to tens of seconds, the phase
     // jumps: the scene trembles rather than sways.
     float frequency = (float)(1.0 / (2.0 * u + 0.5));
-    double wave = std::sin(TWO_PI * frequency * t) * amplitude;
+    double wave = std::sin(2 * pi * frequency * t) * amplitude;
     return (float)(bell(t, duration) * wave);
 }
 
-static void apply_event_wobble() {
+namespace {
+
+void apply_event_wobble() {
     float e = event_distortion(event_state->clock, event_state->duration, event_state->amplitude,
                                random_unit());
     glScalef(1.0f + e, 1.0f - e, 1.0f);
 }
 
-static void schedule_next_event() {
+void schedule_next_event() {
     event_state->clock = -uniform_spread(event_state->wait_mean, event_state->wait_spread);
     event_state->duration = uniform_spread(event_state->duration_mean, event_state->duration_spread);
     draw_event_amplitude();
     event_state->state = EVENT_WAITING;
 }
+
+}  // namespace
 
 void update_graphical_events(double dt) {
     if (!event_state) {

@@ -13,7 +13,8 @@ struct graphical_event {
     double amplitude_mean, amplitude_spread;
 };
 
-// Null until the first frame step.
+// Null until the first frame step; written and read by
+// update_graphical_events alone (graphics thread); tests set it.
 extern graphical_event* event_state;
 
 // Frame step, with the modelview matrix current; may multiply it by a scale.

@@ -2,8 +2,6 @@
 // the 2-D overlay space, white with an opacity, points on the sky sphere.
 #pragma once
 
-#include <string>
-
 // Font ids as the program passes them; mapped to freeglut's fonts.
 const int title_font = 5;    // Times Roman 24
 const int panel_font = 7;    // Helvetica 12
@@ -13,11 +11,5 @@ int text_width(const char* text, int font);   // pixels the raster position adva
 void begin_overlay();
 void end_overlay();
 void set_white_alpha(float alpha);
-void celestial_vertex(float ra, float dec);
 void celestial_point(float ra, float dec, float size);
 void ripple_vertex(float radius, float angle, float z);
-
-// The glyph codes draw_text passes to the font for a UTF-8 text: characters
-// U+0001..U+00FF as their Latin-1 code, any other character and every
-// malformed sequence as '?'.
-std::string latin1_glyphs(const char* utf8);

@@ -6,14 +6,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
-#include <cstring>
 
 #include "core/search_state.h"
-#include "graphics/frame.h"
 #include "graphics/overlay.h"
-#include "scenery/textures.h"
+#include "graphics/text_utils.h"
+#include "graphics/title_decoration.h"
+#include "graphics/view_state.h"
 #include "sky/sky_clock.h"
 
 double ripples_start_time = 0;
@@ -43,34 +41,7 @@ struct panel_writer {
     }
 };
 
-// Drops a UTF-8 lead byte and its continuation bytes left dangling at the end.
-void trim_partial_character(char* buffer) {
-    size_t n = strlen(buffer);
-    size_t start = n;
-    while (start > 0 && (buffer[start - 1] & 0xC0) == 0x80) --start;
-    if (start == 0) return;
-    unsigned char lead = buffer[start - 1];
-    size_t have = n - start + 1;
-    size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (lead >= 0xC0 && have < need) buffer[start - 1] = '\0';
-}
-
 }  // namespace
-
-void format_line(char* buffer, size_t size, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    int written = vsnprintf(buffer, size, format, args);
-    va_end(args);
-    if (written >= 0 && (size_t)written >= size) trim_partial_character(buffer);
-}
-
-int seconds_into_day(double t) {
-    if (!std::isfinite(t)) return 0;
-    double s = std::fmod(std::trunc(t), 86400.0);
-    if (s < 0) s += 86400.0;
-    return (int)s;
-}
 
 float fit_left_edge(float x, int width_px) {
     if (window_width <= 0) return x;

@@ -5,25 +5,27 @@
 
 #include <cstring>
 
+#include "platform/virtual_keys.h"
+
 namespace {
 
 // The US layout's shifted digit row and punctuation keys.
 int virtual_key_from_punctuation(unsigned char c) {
     static const char shifted_digits[] = ")!@#$%^&*(";   // index = digit
     const char* p = (c != 0) ? strchr(shifted_digits, c) : nullptr;
-    if (p) return '0' + int(p - shifted_digits);
+    if (p) return KEY_DIGIT_0 + int(p - shifted_digits);
     switch (c) {
-    case ';': case ':': return 186;
-    case '=': case '+': return 187;
-    case ',': case '<': return 188;
-    case '-': case '_': return 189;
-    case '.': case '>': return 190;
-    case '/': case '?': return 191;
-    case '`': case '~': return 192;
-    case '[': case '{': return 219;
-    case '\\': case '|': return 220;
-    case ']': case '}': return 221;
-    case '\'': case '"': return 222;
+    case ';': case ':': return KEY_SEMICOLON;
+    case '=': case '+': return KEY_EQUALS;
+    case ',': case '<': return KEY_COMMA;
+    case '-': case '_': return KEY_MINUS;
+    case '.': case '>': return KEY_PERIOD;
+    case '/': case '?': return KEY_SLASH;
+    case '`': case '~': return KEY_BACKQUOTE;
+    case '[': case '{': return KEY_OPEN_BRACKET;
+    case '\\': case '|': return KEY_BACKSLASH;
+    case ']': case '}': return KEY_CLOSE_BRACKET;
+    case '\'': case '"': return KEY_QUOTE;
     }
     return -1;
 }
@@ -40,12 +42,12 @@ int virtual_key_from_control_char(unsigned char c) {
 
 int virtual_key_from_plain_char(unsigned char c) {
     switch (c) {
-    case 8: return 8;       // Backspace
-    case 9: return 9;       // Tab
-    case 13: return 13;     // Return
-    case 27: return 27;     // Escape
-    case 32: return 32;     // Space
-    case 127: return 46;    // Delete
+    case 8: return KEY_BACKSPACE;
+    case 9: return KEY_TAB;
+    case 13: return KEY_RETURN;
+    case 27: return KEY_ESCAPE;
+    case 32: return KEY_SPACE;
+    case 127: return KEY_DELETE;
     }
     return virtual_key_from_punctuation(c);
 }
@@ -64,25 +66,25 @@ int virtual_key_from_glut_char(unsigned char key, bool control_held) {
 }
 
 int virtual_key_from_glut_special(int key) {
-    if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F12) return 112 + key - GLUT_KEY_F1;
+    if (key >= GLUT_KEY_F1 && key <= GLUT_KEY_F12) return KEY_F1 + key - GLUT_KEY_F1;
     switch (key) {
-    case GLUT_KEY_LEFT: return 37;
-    case GLUT_KEY_UP: return 38;
-    case GLUT_KEY_RIGHT: return 39;
-    case GLUT_KEY_DOWN: return 40;
-    case GLUT_KEY_PAGE_UP: return 33;
-    case GLUT_KEY_PAGE_DOWN: return 34;
-    case GLUT_KEY_HOME: return 36;
-    case GLUT_KEY_END: return 35;
-    case GLUT_KEY_INSERT: return 45;
-    case GLUT_KEY_DELETE: return 46;
-    case GLUT_KEY_NUM_LOCK: return 144;
-    case GLUT_KEY_BEGIN: return 12;          // keypad 5 without Num Lock
-    case GLUT_KEY_SHIFT_L: case GLUT_KEY_SHIFT_R: return vk_shift;
-    case GLUT_KEY_CTRL_L: case GLUT_KEY_CTRL_R: return vk_control;
-    case GLUT_KEY_ALT_L: case GLUT_KEY_ALT_R: return 18;
-    case GLUT_KEY_SUPER_L: return 91;
-    case GLUT_KEY_SUPER_R: return 92;
+    case GLUT_KEY_LEFT: return KEY_LEFT;
+    case GLUT_KEY_UP: return KEY_UP;
+    case GLUT_KEY_RIGHT: return KEY_RIGHT;
+    case GLUT_KEY_DOWN: return KEY_DOWN;
+    case GLUT_KEY_PAGE_UP: return KEY_PAGE_UP;
+    case GLUT_KEY_PAGE_DOWN: return KEY_PAGE_DOWN;
+    case GLUT_KEY_HOME: return KEY_HOME;
+    case GLUT_KEY_END: return KEY_END;
+    case GLUT_KEY_INSERT: return KEY_INSERT;
+    case GLUT_KEY_DELETE: return KEY_DELETE;
+    case GLUT_KEY_NUM_LOCK: return KEY_NUM_LOCK;
+    case GLUT_KEY_BEGIN: return KEY_CLEAR;
+    case GLUT_KEY_SHIFT_L: case GLUT_KEY_SHIFT_R: return KEY_SHIFT;
+    case GLUT_KEY_CTRL_L: case GLUT_KEY_CTRL_R: return KEY_CONTROL;
+    case GLUT_KEY_ALT_L: case GLUT_KEY_ALT_R: return KEY_ALT;
+    case GLUT_KEY_SUPER_L: return KEY_LEFT_WINDOWS;
+    case GLUT_KEY_SUPER_R: return KEY_RIGHT_WINDOWS;
     }
     return -1;
 }

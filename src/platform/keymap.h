@@ -1,6 +1,5 @@
 // Keys from freeglut translated to the Windows virtual-key codes that the
-// program's key callbacks expect: Shift 16, Control 17, Page Up/Down 33/34,
-// arrows 37-40, digits 48-57, letters 65-90, F1.. 112.., US layout for the
+// program's key callbacks expect (virtual_keys.h), with the US layout for the
 // punctuation keys.
 //
 // X11 folds Control into the character: Ctrl+letter arrives as 1..26 and
@@ -10,8 +9,7 @@
 // commands use.
 #pragma once
 
-const int vk_shift = 16;
-const int vk_control = 17;
+#include "platform/virtual_keys.h"
 
 // `key` as glutKeyboardFunc / glutKeyboardUpFunc pass it; `control_held`
 // whether Control was down. Returns -1 for a character without a code.

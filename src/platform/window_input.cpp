@@ -28,7 +28,7 @@ bool input_ends_screensaver() { return screensaver_showing() && !control_down; }
 
 void key_down(int code) {
     if (code < 0) return;
-    if (code == vk_control) control_down = true;
+    if (code == KEY_CONTROL) control_down = true;
     if (input_ends_screensaver()) end_screensaver();
     else boinc_app_key_press(code, 0);
 }
@@ -38,7 +38,7 @@ void key_down(int code) {
 void key_up(int code) {
     if (code < 0) return;
     boinc_app_key_release(code, 0);
-    if (code == vk_control) control_down = false;
+    if (code == KEY_CONTROL) control_down = false;
 }
 
 void on_keyboard(unsigned char key, int, int) {

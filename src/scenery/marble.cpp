@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "scenery/textures.h"
+#include "sky/display_lists.h"
 #include "sky/sky_clock.h"
-#include "sky/sky_sphere.h"
 
 char marble_image_name[256] = "";
 TEXTURE_DESC marble_texture;

@@ -1,7 +1,20 @@
-// The earth marble: a textured sphere turned to the sidereal time.
+// The earth marble: a textured sphere turned to the sidereal time. Graphics
+// thread only.
+//
+//   variable              written by                        read by
+//   marble_texture_tried  make_marble; graphics start-up    make_marble
+//                         clears it for the new context
+//   marble_list           make_marble                       site block (while show_earth)
+//   marble_image_name,    make_marble                       make_marble, tests
+//   marble_texture,
+//   earth_offset
 #pragma once
 
 #include "gutil.h"
+
+// The earth's radius as a share of the sky's; the site markers sit on it in
+// the views from outside.
+const float marble_scale = 0.25f;
 
 extern char marble_image_name[256];
 extern TEXTURE_DESC marble_texture;

@@ -1,4 +1,13 @@
 // The four fixed sky catalogues, as literal arrays, and their display switches.
+//
+//   variable               written by                       read by
+//   the arrays and counts  (constant)                       worker (pulsars), sky sphere
+//   show_pulsars, _snr,    controls (P, N, S, C, X),        sky sphere's layer table
+//   _stars, _xray,         presets
+//   _constellations
+//
+// The arrays are the only data both threads read; the switches belong to the
+// graphics thread.
 #pragma once
 
 struct sky_position {

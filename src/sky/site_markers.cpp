@@ -6,7 +6,9 @@
 #include <cmath>
 
 #include "scenery/marble.h"
+#include "sky/display_lists.h"
 #include "sky/sky_clock.h"
+#include "sky/sky_math.h"
 #include "sky/sky_sphere.h"
 #include "util.h"
 
@@ -36,7 +38,7 @@ void segment(float ra0, float dec0, float ra1, float dec1, float r) {
 
 // One L of arms 3 turned by 21 degrees.
 void green_figure(float a, float phi, float r) {
-    const double L = 3, alpha = 0.3665191429188092;
+    const double L = 3, alpha = radians(21);
     segment(a, phi, (float)(a + L * std::sin(alpha)), (float)(phi - L * std::cos(alpha)), r);
     segment(a, phi, (float)(a - L * std::cos(alpha)), (float)(phi - L * std::sin(alpha)), r);
 }

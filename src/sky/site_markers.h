@@ -1,4 +1,10 @@
 // Three places on earth, marked at the point of the sky overhead of each.
+// Graphics thread only.
+//
+//   variable        written by                      read by
+//   show_sites      controls (L), presets           sky section
+//   sites_built_at  make_site_markers               draw_site_markers
+//   site_lists      make_site_markers               draw_site_markers
 #pragma once
 
 extern bool show_sites;          // true at start

@@ -5,15 +5,10 @@
 #include <cmath>
 #include <ctime>
 
+#include "sky/sky_math.h"
 #include "util.h"
 
 double clock_offset = 0;
-
-namespace {
-const double pi = 3.141592653589793;
-
-double radians(double degrees) { return degrees * 2 * pi / 360; }
-}  // namespace
 
 void sky_point(float ra, float dec, float radius, float out[3]) {
     double a = radians(ra), d = radians(dec);
@@ -27,6 +22,8 @@ void sky_vertex(float ra, float dec, float radius) {
     sky_point(ra, dec, radius, p);
     glVertex3f(p[0], p[1], p[2]);
 }
+
+void celestial_vertex(float ra, float dec) { sky_vertex(ra, dec, sky_radius); }
 
 double sky_time() {
     // The offset is measured once, so later changes of the system clock move

@@ -6,11 +6,16 @@
 
 const float sky_radius = 5.5f;
 
-// Seconds: sky_time() - dtime() as last measured (site markers, resize).
+// Seconds: sky_time() - dtime() as last measured. Written by
+// make_site_markers and the frame's resize, read by the search panel's clock
+// line; graphics thread.
 extern double clock_offset;
 
 // Emits one glVertex3f for (ra, dec) in degrees at `radius`.
 void sky_vertex(float ra, float dec, float radius);
+
+// sky_vertex on the sky sphere itself (sky_radius).
+void celestial_vertex(float ra, float dec);
 
 // The same point as sky_vertex emits, without emitting it.
 void sky_point(float ra, float dec, float radius, float out[3]);

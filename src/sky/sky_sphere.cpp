@@ -5,12 +5,9 @@
 #include <GL/gl.h>
 #include <cmath>
 
-#include "graphics/graphical_events.h"
-#include "graphics/overlay.h"
 #include "sky/catalogues.h"
-#include "sky/site_markers.h"
+#include "sky/display_lists.h"
 #include "sky/sky_clock.h"
-#include "sky/target_marker.h"
 
 bool show_earth = false;
 
@@ -20,17 +17,6 @@ unsigned int pulsar_points_list = 0;
 unsigned int snr_points_list = 0;
 unsigned int xray_points_list = 0;
 unsigned int grid_list = 0;
-
-bool begin_list(unsigned int& name) {
-    if (name == 0) name = glGenLists(1);
-    if (name == 0) return false;
-    glNewList(name, GL_COMPILE);
-    return true;
-}
-
-void call_list(unsigned int name) {
-    if (name != 0) glCallList(name);
-}
 
 namespace {
 
@@ -115,19 +101,27 @@ void make_grid_list(float radius_factor) {
     glEndList();
 }
 
-void draw_sky_section(double dt, float sky_rotation, double t) {
-    glPushMatrix();
-    update_graphical_events(dt);
-    glPushMatrix();
-    glRotatef(sky_rotation, 0.0f, 1.0f, 0.0f);
-    if (show_stars) call_list(star_points_list);
-    if (show_pulsars) call_list(pulsar_points_list);
-    if (show_snr) call_list(snr_points_list);
-    if (show_xray) call_list(xray_points_list);
-    if (show_constellations) call_list(constellation_lines_list);
-    if (show_earth) call_list(grid_list);
-    draw_target_marker();
-    if (show_sites) draw_site_markers(t);
-    glPopMatrix();
-    glPopMatrix();
+namespace {
+const float grid_radius_factor = 0.2501f;   // just outside the earth marble
+void make_grid_layer() { make_grid_list(grid_radius_factor); }
+}  // namespace
+
+const sky_layer sky_layers[] = {
+    {"stars", &star_points_list, &show_stars, make_star_list},
+    {"pulsars", &pulsar_points_list, &show_pulsars, make_pulsar_list},
+    {"remnants", &snr_points_list, &show_snr, make_snr_list},
+    {"x-ray sources", &xray_points_list, &show_xray, make_xray_list},
+    {"constellations", &constellation_lines_list, &show_constellations, make_constellation_list},
+    {"grid", &grid_list, &show_earth, make_grid_layer},
+};
+const int sky_layer_count = sizeof sky_layers / sizeof sky_layers[0];
+
+void build_sky_layers() {
+    for (const sky_layer& layer : sky_layers) layer.build();
+}
+
+void draw_sky_layers() {
+    for (const sky_layer& layer : sky_layers) {
+        if (*layer.shown) call_list(*layer.list);
+    }
 }

@@ -1,5 +1,9 @@
-// The sky sphere: one display list per catalogue layer plus the grid, and the
-// sky section of each frame.
+// The sky sphere: one display list per catalogue layer plus the grid.
+// Graphics thread only.
+//
+//   variable        written by                      read by
+//   show_earth      controls (G), presets           layer table (grid), site block (marble)
+//   the list names  their builders                  layer table, tests
 #pragma once
 
 extern bool show_earth;    // gates the grid and the earth marble; false at start
@@ -20,14 +24,21 @@ void make_xray_list();
 void make_grid_list(float radius_factor);
 void draw_sky_grid(float radius);
 
-// The sky section of a frame, with the camera placed: graphical events,
-// the sky's turn, the layers, the target marker and the site-marker block.
-// Leaves the matrix stack as it found it.
-void draw_sky_section(double dt, float sky_rotation, double t);
+// One layer of the sky: its display list, its switch and its builder. A layer
+// draws by replaying its list while its switch is on.
+struct sky_layer {
+    const char* name;
+    unsigned int* list;
+    bool* shown;
+    void (*build)();
+};
 
-// Display-list helpers shared by the sky and the scenery.
-// Generates `name` if it has none yet and opens it for recording; false
-// (nothing opened) when no name can be had, as without a current context.
-bool begin_list(unsigned int& name);
-// Replays a list; name 0 (never built) draws nothing and raises no GL error.
-void call_list(unsigned int name);
+// Every layer, in drawing order. Start-up builds them and the sky section
+// draws them from this table alone.
+extern const sky_layer sky_layers[];
+extern const int sky_layer_count;
+
+// Records every layer's list (graphics initialisation).
+void build_sky_layers();
+// Replays the list of every layer that is switched on.
+void draw_sky_layers();

@@ -6,14 +6,14 @@
 #include <cmath>
 
 #include "core/search_state.h"
-#include "graphics/overlay.h"
-#include "sky/sky_sphere.h"
+#include "sky/display_lists.h"
+#include "sky/sky_clock.h"
+#include "sky/sky_math.h"
 
 unsigned int gunsight_list = 0;
 
 namespace {
 
-const double pi = 3.141592653589793;
 const float frame_gunsight_size = 0.5f;
 
 // What the current list shows, to record it again in a new context.
@@ -26,7 +26,7 @@ void draw_ring(float radius) {
     glBegin(GL_LINE_STRIP);
     for (int k = 0; k <= 20; k++) {
         int i = k % 20;
-        double theta = i * 360.0 / 20 * 2 * pi / 360;
+        double theta = radians(i * 360.0 / 20);
         celestial_vertex((float)(radius * std::cos(theta)), (float)(radius * std::sin(theta)));
     }
     glEnd();

@@ -1,7 +1,8 @@
 // The gunsight: two orange rings and four ticks around the current target.
 #pragma once
 
-// The marker's list name: 0 until the first target has been drawn.
+// The marker's list name: 0 until the first target has been drawn. Written
+// by make_gunsight_list, read by draw_target_marker (graphics thread).
 extern unsigned int gunsight_list;
 
 void draw_gunsight(float ra, float dec, float size);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "test_client.h"
+#include "text_files.h"
 #include "window_readback.h"
 #include "x_windows.h"
 
@@ -22,12 +23,6 @@ const double start_timeout = 120;   // seconds; the machine may be busy
 const double change_timeout = 60;   // for a key's or a drag's effect to show
 
 const char* const reread_line = "GFX: app_graphics_reread_prefs() called.\n";
-
-int occurrences(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
-    return n;
-}
 
 std::string key_line(int code) {
     return "boinc_app_key_press(): key " + std::to_string(code) + " pressed.\n";
@@ -111,12 +106,12 @@ protected:
 
     // Presses `keys` and waits until the program has logged the last key.
     void command(const std::string& keys, int last_code) {
-        int before = occurrences(client.log(), key_line(last_code));
+        int before = count_occurrences(client.log(), key_line(last_code));
         key(keys);
         double end = test_clock() + change_timeout;
-        while (occurrences(client.log(), key_line(last_code)) == before && test_clock() < end)
+        while (count_occurrences(client.log(), key_line(last_code)) == before && test_clock() < end)
             usleep(50 * 1000);
-        ASSERT_GT(occurrences(client.log(), key_line(last_code)), before) << keys;
+        ASSERT_GT(count_occurrences(client.log(), key_line(last_code)), before) << keys;
     }
 
     bool grab() { return px.grab(display, window); }
@@ -155,13 +150,13 @@ protected:
         std::string keys;
         for (int i = 0; i < 74; i++) keys += " ctrl+z";
         for (int i = 0; i < 42; i++) keys += " ctrl+a";
-        int z_before = occurrences(client.log(), key_line(90));
+        int z_before = count_occurrences(client.log(), key_line(90));
         command(keys, 65);
         ASSERT_TRUE(client.wait_for_log(key_line(65), change_timeout));
         double end = test_clock() + change_timeout;
-        while (occurrences(client.log(), key_line(65)) < 42 && test_clock() < end) usleep(50 * 1000);
-        ASSERT_EQ(occurrences(client.log(), key_line(90)) - z_before, 74);
-        ASSERT_EQ(occurrences(client.log(), key_line(65)), 42);
+        while (count_occurrences(client.log(), key_line(65)) < 42 && test_clock() < end) usleep(50 * 1000);
+        ASSERT_EQ(count_occurrences(client.log(), key_line(90)) - z_before, 74);
+        ASSERT_EQ(count_occurrences(client.log(), key_line(65)), 42);
     }
 
     // A drag with `button` by (dx, dy), in steps, across the middle of the window.
@@ -212,7 +207,7 @@ TEST_F(ControlsWindow, BWithoutControlIsOnlyLogged) {
         EXPECT_TRUE(earth_at_centre(px)) << "frame " << frame;
     }
     std::string added = client.log().substr(before.size());
-    EXPECT_EQ(occurrences(added, "boinc_app_key_press()"), 1) << added;
+    EXPECT_EQ(count_occurrences(added, "boinc_app_key_press()"), 1) << added;
     EXPECT_NE(added.find(key_line(66)), std::string::npos) << added;
     EXPECT_EQ(added.find("GFX:"), std::string::npos) << added;
     EXPECT_EQ(added.find("make_marble"), std::string::npos) << "no preset ran: " << added;
@@ -358,12 +353,12 @@ TEST_F(ControlsWindow, ReReadMessageUndoesAKeyboardToggle) {
     ASSERT_TRUE(decorations_shown());
     command("ctrl+b", 66);
     ASSERT_TRUE(decorations_hidden());
-    EXPECT_EQ(occurrences(client.log(), reread_line), 0);
+    EXPECT_EQ(count_occurrences(client.log(), reread_line), 0);
 
     client.send_graphics_request("<reread_prefs/>");
     EXPECT_TRUE(client.wait_for_log(reread_line, change_timeout));
     EXPECT_TRUE(decorations_shown()) << "after the re-read";
-    EXPECT_EQ(occurrences(client.log(), reread_line), 1);
+    EXPECT_EQ(count_occurrences(client.log(), reread_line), 1);
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "text_files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -53,24 +55,11 @@ const char* const main_lines[] = {
     "main: CTRL key should not exit screensaver.",
 };
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-size_t count_of(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) n++;
-    return n;
 }
 
 class StandaloneRun : public ::testing::Test {
@@ -86,7 +75,7 @@ protected:
     void put(const char* name, const std::string& text) {
         std::ofstream(slot_ / name, std::ios::binary) << text;
     }
-    std::string slot_file(const char* name) { return read_file(slot_ / name); }
+    std::string slot_file(const char* name) { return read_file((slot_ / name).string()); }
 
     // Starts the program in the slot with the given words on its command line.
     pid_t start(const std::vector<std::string>& words = {}) {
@@ -165,7 +154,7 @@ TEST_F(StandaloneRun, RestartNearTheEndWritesTheReportAndTheLogExactly) {
     }
     while (at < log.size() && log[at].find("called boinc_finish(0)") == std::string::npos) at++;
     EXPECT_LT(at, log.size()) << "no boinc_finish(0) after the summary";
-    EXPECT_EQ(count_of(slot_file("stderr.txt"), "worker: Starting from scratch"), 0u);
+    EXPECT_EQ(count_occurrences(slot_file("stderr.txt"), "worker: Starting from scratch"), 0);
 }
 
 TEST_F(StandaloneRun, EveryStartAppendsToTheReportAndTheLog) {
@@ -177,11 +166,11 @@ TEST_F(StandaloneRun, EveryStartAppendsToTheReportAndTheLog) {
     }
     std::string out = slot_file("out.txt");
     EXPECT_EQ(out.find(expected_header), 0u);
-    EXPECT_EQ(count_of(out, expected_header), 2u);
-    EXPECT_EQ(count_of(out, "\nBlow me down!\n"), 2u);
+    EXPECT_EQ(count_occurrences(out, expected_header), 2);
+    EXPECT_EQ(count_occurrences(out, "\nBlow me down!\n"), 2);
     std::string log = slot_file("stderr.txt");
-    EXPECT_EQ(count_of(log, std::string(main_lines[0]) + "\n"), 2u);
-    EXPECT_EQ(count_of(log, "worker: restarting at Pulsar 1274 with 1274 searched.\n"), 2u);
+    EXPECT_EQ(count_occurrences(log, std::string(main_lines[0]) + "\n"), 2);
+    EXPECT_EQ(count_occurrences(log, "worker: restarting at Pulsar 1274 with 1274 searched.\n"), 2);
 }
 
 TEST_F(StandaloneRun, OutputThatCannotBeOpenedEndsWithAnErrorNotACrash) {

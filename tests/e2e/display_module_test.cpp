@@ -57,8 +57,8 @@ TEST(DisplayModule, WithoutTheModuleAStandaloneRunComputesToTheEndAndSaysWhyOnce
     search.start();
     EXPECT_EQ(search.wait_for_exit(finish_timeout), 0);
     std::string log = search.log();
-    EXPECT_EQ(e2e::count_occurrences(log, "GFX: cannot load the display: "), 1) << log;
-    EXPECT_EQ(e2e::count_occurrences(log, "tidewrack_display.so"), 1) << log;
+    EXPECT_EQ(count_occurrences(log, "GFX: cannot load the display: "), 1) << log;
+    EXPECT_EQ(count_occurrences(log, "tidewrack_display.so"), 1) << log;
     EXPECT_NE(log.find("worker: CPU time"), std::string::npos) << log;
     EXPECT_EQ(log.find("app_graphics_init"), std::string::npos) << log;
 }
@@ -68,7 +68,7 @@ TEST(DisplayModule, WithoutTheModuleAStandaloneRunComputesToTheEndAndSaysWhyOnce
 TEST(DisplayModule, UnderAClientTheModuleIsFoundByItsLogicalName) {
     TestClient client;
     ASSERT_TRUE(client.copy_program_into_slot());
-    ASSERT_TRUE(e2e::write_file(client.slot_file("tidewrack_display.so"),
+    ASSERT_TRUE(write_file(client.slot_file("tidewrack_display.so"),
                                 "<soft_link>" + module_path + "</soft_link>\n"));
     client.write_checkpoint(0, 0);
     client.attach_as_client("tidewrack_module_" + std::to_string(getpid()));

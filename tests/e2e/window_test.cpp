@@ -11,6 +11,7 @@
 #include <string>
 
 #include "test_client.h"
+#include "text_files.h"
 #include "x_windows.h"
 
 namespace {
@@ -29,16 +30,10 @@ const int all_pulsars = 0;
 const char* const loop_ended_line = "main: ALL DONE (this should never print)\n";
 const char* const reread_line = "GFX: app_graphics_reread_prefs() called.\n";
 
-size_t count_of(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) count++;
-    return count;
-}
-
 // Waits until the log holds `part` at least `count` times.
-bool wait_for_count(TestClient& client, const std::string& part, size_t count) {
+bool wait_for_count(TestClient& client, const std::string& part, int count) {
     double deadline = test_clock() + change_timeout;
-    while (count_of(client.log(), part) < count) {
+    while (count_occurrences(client.log(), part) < count) {
         if (!client.running() || test_clock() > deadline) return false;
         usleep(100 * 1000);
     }
@@ -142,7 +137,7 @@ TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
     ASSERT_TRUE(wait_for_window(display, title, start_timeout, &window));
     EXPECT_EQ(window.width, 640);
     EXPECT_EQ(window.height, 480);
-    size_t rereads_before = count_of(client.log(), reread_line);
+    int rereads_before = count_occurrences(client.log(), reread_line);
     client.send_graphics_request("<reread_prefs/>");
     EXPECT_TRUE(wait_for_count(client, reread_line, rereads_before + 1));
 
@@ -172,7 +167,7 @@ TEST_F(WindowTest, ChangedStartUpDataIsReReadWhileAWindowIsShown) {
     ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
     ASSERT_TRUE(client.wait_for_log("app_graphics_init", change_timeout));
     sleep(2);   // the file is looked at once a second; let it settle
-    size_t rereads_before = count_of(client.log(), reread_line);
+    int rereads_before = count_occurrences(client.log(), reread_line);
 
     client.rewrite_init_data("<project_preferences><static_decorations>0</static_decorations>"
                              "</project_preferences>");

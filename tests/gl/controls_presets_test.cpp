@@ -16,7 +16,7 @@ namespace {
 
 // Presses Control+key and returns the log lines of the key itself.
 std::string control_key(int code) {
-    stderr_capture log;
+    StderrCapture log;
     boinc_app_key_press(KEY_CONTROL, 0);
     boinc_app_key_press(code, 0);
     boinc_app_key_release(KEY_CONTROL, 0);
@@ -164,7 +164,7 @@ TEST_F(Presets, OutsideViewOnO) {
 // A volunteer who chose no decorations keeps them hidden through the presets.
 TEST_F(Presets, PresetsFollowTheDecorationsPreference) {
     {
-        stderr_capture quiet;
+        StderrCapture quiet;
         parse_projectd_prefs("<project_preferences><static_decorations>no</static_decorations></project_preferences>");
     }
     EXPECT_FALSE(show_decorations);
@@ -178,7 +178,7 @@ TEST_F(Presets, PresetsFollowTheDecorationsPreference) {
 // Without Control held the preset keys do nothing.
 TEST_F(Presets, NeedControl) {
     scramble_view();
-    stderr_capture log;
+    StderrCapture log;
     for (int code : {'R', '0', 'W', 'I', 'O'}) boinc_app_key_press(code, 0);
     EXPECT_EQ(camera_distance, 13.0f);
     EXPECT_FALSE(show_stars);

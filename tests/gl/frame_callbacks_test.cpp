@@ -16,26 +16,11 @@
 #include "graphics/graphical_events.h"
 #include "graphics/panels.h"
 #include "scenery/marble.h"
+#include "graphics/title_decoration.h"
 #include "scenery/textures.h"
+#include "stderr_capture.h"
 
 namespace {
-
-// Runs `call` with standard error sent to a file and returns what it wrote.
-std::string stderr_of(const std::function<void()>& call) {
-    fflush(stderr);
-    FILE* capture = tmpfile();
-    int saved = dup(fileno(stderr));
-    dup2(fileno(capture), fileno(stderr));
-    call();
-    fflush(stderr);
-    dup2(saved, fileno(stderr));
-    close(saved);
-    std::string text;
-    rewind(capture);
-    for (int c; (c = fgetc(capture)) != EOF;) text += (char)c;
-    fclose(capture);
-    return text;
-}
 
 void expect_matrix_near(const GLdouble* got, const GLdouble* want) {
     for (int k = 0; k < 16; ++k) EXPECT_NEAR(got[k], want[k], 1e-5) << "element " << k;
@@ -68,7 +53,7 @@ class FrameCallbacks : public ::testing::Test {
         if (event_state) saved_event_values = *event_state;
         first_frame_time = last_frame_time = -1.0;
         sky_spin_angle = 0.0;
-        sky_spin_rate = 180.0f;
+        sky_spin_rate = view_start.sky_spin_rate;
         sky_spin_offset = 0.0f;
         glViewport(0, 0, 640, 480);
     }

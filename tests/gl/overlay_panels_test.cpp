@@ -13,6 +13,7 @@
 #include "fbcapture.h"
 #include "graphics/frame.h"
 #include "graphics/overlay.h"
+#include "graphics/text_utils.h"
 #include "graphics/panels.h"
 #include "sky/sky_clock.h"
 

@@ -10,6 +10,7 @@
 #include "graphics/frame.h"
 #include "graphics/overlay.h"
 #include "graphics/panels.h"
+#include "sky/sky_math.h"
 
 namespace {
 
@@ -109,7 +110,7 @@ TEST_F(OverlayRipples, SevenBandsOfQuadsFadingWithTheirRadius) {
             EXPECT_TRUE(std::fabs(d - r) < 1e-5 || std::fabs(d - (r + band_width)) < 1e-5)
                 << "vertex at " << d << " off band " << band;
             if (d > 1e-4) {
-                double angle = std::atan2(c.down, c.right) * 180 / M_PI;
+                double angle = std::atan2(c.down, c.right) * 180 / pi;
                 EXPECT_NEAR(angle, 6 * std::lround(angle / 6), 1e-3);
             }
         }

@@ -7,8 +7,11 @@
 #include "jpeg_fixtures.h"
 #include "no_gl_context.h"
 #include "graphics/overlay.h"
+#include "graphics/title_decoration.h"
 #include "scenery/textures.h"
 #include "scratch.h"
+#include "stderr_capture.h"
+#include "text_files.h"
 #include "sky_test_helpers.h"
 
 using namespace sky_test;

@@ -10,11 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "controls/view_presets.h"
+#include "graphics/frame.h"
 #include "gl_recorder.h"
 #include "scenery/marble.h"
+#include "graphics/title_decoration.h"
 #include "scenery/textures.h"
 #include "scratch.h"
+#include "stderr_capture.h"
+#include "text_files.h"
 #include "sky/site_markers.h"
 #include "sky/sky_clock.h"
 #include "sky/sky_sphere.h"
@@ -34,8 +37,14 @@ std::string build_marble(bool blend, bool with_picture = true) {
     if (with_picture) dir.link("earthlights2.jpg", earth_picture);
     StderrCapture log;
     marble_texture_tried = false;
-    make_marble(0.25f, blend);
+    make_marble(marble_scale, blend);
     return log.text();
+}
+
+std::vector<unsigned int> all_list_names() {
+    std::vector<unsigned int> names = {marble_list, site_lists[0], site_lists[1], site_lists[2]};
+    for (int i = 0; i < sky_layer_count; i++) names.push_back(*sky_layers[i].list);
+    return names;
 }
 
 int live(GLboolean (*is)(GLuint)) {
@@ -182,27 +191,21 @@ TEST(Marble, MissingPictureLeavesNothingToDraw) {
     EXPECT_EQ(capture_list(marble_list).prims.size(), 0u);
     // Later builds do not try again until the next initialisation.
     StderrCapture later;
-    make_marble(0.25f, false);
+    make_marble(marble_scale, false);
     EXPECT_EQ(later.text(), "");
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
-// The graphics initialisation's builds and a frame's decoration, as the
-// framework runs them each time it makes a window.
-static void initialise_graphics() {
-    make_star_list();
-    make_constellation_list();
-    make_pulsar_list();
-    make_snr_list();
-    make_xray_list();
-    make_site_markers(1.0f);
-    title_texture_tried = false;
-    marble_texture_tried = false;
-    make_marble(0.25f, false);
-    make_grid_list(0.2501f);
-    preset_world_view();
+namespace {
+
+// The graphics initialisation and a frame's decoration, as the framework
+// runs them each time it makes a window.
+void initialise_graphics() {
+    app_graphics_init();
     draw_title_decoration();
 }
+
+}  // namespace
 
 TEST(GraphicsReinitialisation, TenTimesInOneContextKeepsNamesAndLeaksNothing) {
     ScratchDir dir;
@@ -210,17 +213,12 @@ TEST(GraphicsReinitialisation, TenTimesInOneContextKeepsNamesAndLeaksNothing) {
     dir.link("leftimage2.jpg", TIDEWRACK_SOURCE_DIR "/data/leftimage2.jpg");
     StderrCapture quiet;
     initialise_graphics();
-    std::vector<unsigned int> names = {star_points_list, constellation_lines_list, pulsar_points_list,
-                                       snr_points_list, xray_points_list, grid_list, marble_list,
-                                       site_lists[0], site_lists[1], site_lists[2]};
+    std::vector<unsigned int> names = all_list_names();
     int textures = live(glIsTexture), lists = live(glIsList);
     ASSERT_TRUE(marble_texture.present);
     ASSERT_TRUE(title_texture.present);
     for (int i = 0; i < 10; i++) initialise_graphics();
-    std::vector<unsigned int> after = {star_points_list, constellation_lines_list, pulsar_points_list,
-                                       snr_points_list, xray_points_list, grid_list, marble_list,
-                                       site_lists[0], site_lists[1], site_lists[2]};
-    EXPECT_EQ(after, names);
+    EXPECT_EQ(all_list_names(), names);
     EXPECT_EQ(live(glIsTexture), textures);
     EXPECT_EQ(live(glIsList), lists);
     EXPECT_TRUE(glIsTexture(marble_texture.id));

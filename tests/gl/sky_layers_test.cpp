@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "core/search_state.h"
+#include "graphics/frame.h"
 #include "gl_recorder.h"
 #include "no_gl_context.h"
+#include "stderr_capture.h"
 #include "scenery/marble.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"
@@ -20,15 +22,6 @@
 using namespace sky_test;
 
 namespace {
-
-void build_all_layers() {
-    make_star_list();
-    make_constellation_list();
-    make_pulsar_list();
-    make_snr_list();
-    make_xray_list();
-    make_grid_list(0.2501f);
-}
 
 void expect_at(const FbVertex& v, float ra, float dec, float radius) {
     float p[3];
@@ -54,56 +47,83 @@ std::vector<sky_position> distinct_stars() {
     return out;
 }
 
-struct Layer {
+// What each layer of the table must hold, in drawing order.
+struct LayerContent {
     const char* name;
-    void (*build)();
-    unsigned int* list;
     FbPrim::Kind kind;
     size_t count;
     float colour[3];
     std::vector<double> point_sizes, line_widths;   // as set while recording
 };
 
-void build_grid() { make_grid_list(0.2501f); }
+const LayerContent layer_contents[] = {
+    {"stars", FbPrim::Point, 690, {1, 1, 1}, {3.5}, {3}},
+    {"pulsars", FbPrim::Point, 1274, {0.8f, 0, 0.85f}, {3}, {}},
+    {"remnants", FbPrim::Point, 231, {0.7f, 0.176f, 0}, {3}, {}},
+    {"x-ray sources", FbPrim::Point, 6, {0.5f, 0.5f, 1}, {3}, {}},
+    {"constellations", FbPrim::Line, 682, {0.6f, 0.6f, 0}, {}, {1}},
+    {"grid", FbPrim::Line, 24 * 100 + 11 * 100, {0.6f, 0.6f, 0.6f}, {}, {1}},
+};
+const int layer_content_count = sizeof layer_contents / sizeof layer_contents[0];
 
 const float grid_grey[3] = {0.6f, 0.6f, 0.6f};
 const float grid_highlight[3] = {0.8f, 0.8f, 0.6f};
 
+// The primitives of one layer's list, all of its kind and colour (the grid's
+// two highlighted lines apart).
+void expect_layer_holds(const sky_layer& layer, const LayerContent& want) {
+    ASSERT_NE(*layer.list, 0u);
+    FbCapture c = capture_list(*layer.list);
+    EXPECT_EQ(c.count(want.kind), want.count);
+    EXPECT_EQ(c.prims.size(), want.count);
+    size_t off_colour = 0;
+    for (auto& p : c.prims)
+        for (auto& v : p.v) {
+            bool grid_line = layer.list == &grid_list && colour_is(v, 0.8f, 0.8f, 0.6f);
+            off_colour += !grid_line && !colour_is(v, want.colour[0], want.colour[1], want.colour[2]);
+        }
+    EXPECT_EQ(off_colour, 0u);
+}
+
 }  // namespace
 
+TEST(SkyLayers, TheTableHoldsEveryLayerInDrawingOrder) {
+    ASSERT_EQ(sky_layer_count, layer_content_count);
+    for (int i = 0; i < sky_layer_count; i++) EXPECT_STREQ(sky_layers[i].name, layer_contents[i].name);
+}
+
 TEST(SkyLayers, EachListHoldsItsLayerWithItsColourAndSize) {
-    const Layer layers[] = {
-        {"stars", make_star_list, &star_points_list, FbPrim::Point, 690, {1, 1, 1}, {3.5}, {3}},
-        {"constellations", make_constellation_list, &constellation_lines_list, FbPrim::Line, 682, {0.6f, 0.6f, 0}, {}, {1}},
-        {"pulsars", make_pulsar_list, &pulsar_points_list, FbPrim::Point, 1274, {0.8f, 0, 0.85f}, {3}, {}},
-        {"remnants", make_snr_list, &snr_points_list, FbPrim::Point, 231, {0.7f, 0.176f, 0}, {3}, {}},
-        {"x-ray", make_xray_list, &xray_points_list, FbPrim::Point, 6, {0.5f, 0.5f, 1}, {3}, {}},
-        {"grid", build_grid, &grid_list, FbPrim::Line, 24 * 100 + 11 * 100, {0.6f, 0.6f, 0.6f}, {}, {1}},
-    };
-    for (const Layer& layer : layers) {
-        SCOPED_TRACE(layer.name);
+    ASSERT_EQ(sky_layer_count, layer_content_count);
+    for (int i = 0; i < sky_layer_count; i++) {
+        SCOPED_TRACE(sky_layers[i].name);
         gl_recorder_start();
-        layer.build();
+        sky_layers[i].build();
         auto calls = gl_recorder_stop();
-        EXPECT_EQ(gl_recorded(calls, GlCall::PointSize), layer.point_sizes);
-        EXPECT_EQ(gl_recorded(calls, GlCall::LineWidth), layer.line_widths);
-        ASSERT_NE(*layer.list, 0u);
-        FbCapture c = capture_list(*layer.list);
-        EXPECT_EQ(c.count(layer.kind), layer.count);
-        EXPECT_EQ(c.prims.size(), layer.count);
-        size_t off_colour = 0;
-        for (auto& p : c.prims)
-            for (auto& v : p.v) {
-                bool grid_line = layer.list == &grid_list && colour_is(v, 0.8f, 0.8f, 0.6f);
-                off_colour += !grid_line && !colour_is(v, layer.colour[0], layer.colour[1], layer.colour[2]);
-            }
-        EXPECT_EQ(off_colour, 0u);
+        EXPECT_EQ(gl_recorded(calls, GlCall::PointSize), layer_contents[i].point_sizes);
+        EXPECT_EQ(gl_recorded(calls, GlCall::LineWidth), layer_contents[i].line_widths);
+        expect_layer_holds(sky_layers[i], layer_contents[i]);
     }
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
+TEST(SkyLayers, GraphicsInitialisationBuildsEveryLayer) {
+    ASSERT_EQ(sky_layer_count, layer_content_count);
+    for (int i = 0; i < sky_layer_count; i++) {
+        if (*sky_layers[i].list) glDeleteLists(*sky_layers[i].list, 1);
+        *sky_layers[i].list = 0;
+    }
+    {
+        StderrCapture quiet;
+        app_graphics_init();
+    }
+    for (int i = 0; i < sky_layer_count; i++) {
+        SCOPED_TRACE(sky_layers[i].name);
+        expect_layer_holds(sky_layers[i], layer_contents[i]);
+    }
+}
+
 TEST(SkyLayers, PointsLieWhereTheCataloguesPutThem) {
-    build_all_layers();
+    build_sky_layers();
     std::vector<sky_position> stars = distinct_stars();
     ASSERT_EQ(stars.size(), 690u);
     struct { unsigned int list; const sky_position* entries; size_t count; } point_layers[] = {
@@ -172,11 +192,11 @@ TEST(SkyLayers, GridHasTwentyFourMeridiansElevenParallelsAndTwoHighlightedLines)
 }
 
 TEST(SkyLayers, BuildingAgainRecordsIntoTheSameNames) {
-    build_all_layers();
-    std::vector<unsigned int> names = {star_points_list, constellation_lines_list, pulsar_points_list,
-                                       snr_points_list, xray_points_list, grid_list};
+    build_sky_layers();
+    std::vector<unsigned int> names;
+    for (int i = 0; i < sky_layer_count; i++) names.push_back(*sky_layers[i].list);
     gl_recorder_start();
-    build_all_layers();
+    build_sky_layers();
     auto calls = gl_recorder_stop();
     EXPECT_TRUE(gl_recorded(calls, GlCall::GenLists).empty());
     std::vector<double> recorded = gl_recorded(calls, GlCall::NewList);
@@ -185,18 +205,11 @@ TEST(SkyLayers, BuildingAgainRecordsIntoTheSameNames) {
 
 namespace {
 
-struct Switches {
-    bool stars, constellations, pulsars, snr, xray, earth, sites;
-    void apply() const {
-        show_stars = stars;
-        show_constellations = constellations;
-        show_pulsars = pulsars;
-        show_snr = snr;
-        show_xray = xray;
-        show_earth = earth;
-        show_sites = sites;
-    }
-};
+// Every layer's switch, and the site block's.
+void switch_layers(bool layers, bool sites) {
+    for (int i = 0; i < sky_layer_count; i++) *sky_layers[i].shown = layers;
+    show_sites = sites;
+}
 
 FbCapture capture_section(float rotation) { return capture_sky_section(rotation, dtime()); }
 
@@ -207,27 +220,22 @@ size_t gunsight_lines() { return gunsight_list != 0 ? 44 : 0; }
 }  // namespace
 
 TEST(SkySection, EachSwitchGatesItsLayerAlone) {
-    build_all_layers();
+    build_sky_layers();
     if (target_state.load() == TARGET_NEW) draw_target_marker();   // settle the marker first
-    Switches{false, false, false, false, false, false, false}.apply();
+    switch_layers(false, false);
     FbCapture none = capture_section(0);
     EXPECT_EQ(none.prims.size(), gunsight_lines());
-    struct { Switches on; FbPrim::Kind kind; size_t count; } cases[] = {
-        {{true, false, false, false, false, false, false}, FbPrim::Point, 690},
-        {{false, true, false, false, false, false, false}, FbPrim::Line, 682},
-        {{false, false, true, false, false, false, false}, FbPrim::Point, 1274},
-        {{false, false, false, true, false, false, false}, FbPrim::Point, 231},
-        {{false, false, false, false, true, false, false}, FbPrim::Point, 6},
-        {{false, false, false, false, false, true, false}, FbPrim::Line, 3500},
-    };
-    for (auto& k : cases) {
-        k.on.apply();
+    for (int i = 0; i < sky_layer_count; i++) {
+        SCOPED_TRACE(sky_layers[i].name);
+        switch_layers(false, false);
+        *sky_layers[i].shown = true;
         FbCapture c = capture_section(0);
-        size_t extra = k.kind == FbPrim::Line ? gunsight_lines() : 0;
-        EXPECT_EQ(c.count(k.kind), k.count + extra);
-        EXPECT_EQ(c.prims.size(), k.count + gunsight_lines());
+        const LayerContent& want = layer_contents[i];
+        size_t extra = want.kind == FbPrim::Line ? gunsight_lines() : 0;
+        EXPECT_EQ(c.count(want.kind), want.count + extra);
+        EXPECT_EQ(c.prims.size(), want.count + gunsight_lines());
     }
-    Switches{true, true, true, true, true, true, false}.apply();
+    switch_layers(true, false);
     FbCapture all = capture_section(0);
     EXPECT_EQ(all.count(FbPrim::Point), 690u + 1274 + 231 + 6);
     EXPECT_EQ(all.count(FbPrim::Line), 682u + 3500 + gunsight_lines());
@@ -235,8 +243,8 @@ TEST(SkySection, EachSwitchGatesItsLayerAlone) {
 }
 
 TEST(SkySection, ReplaysInLayerOrderTurnedBySkyRotationAndLeavesTheMatrixAlone) {
-    build_all_layers();
-    Switches{true, true, true, true, true, true, false}.apply();
+    build_sky_layers();
+    switch_layers(true, false);
     GLint depth_before;
     GLfloat before[16], after[16];
     load_enclosing_ortho(6.0);
@@ -279,7 +287,7 @@ TEST(SkySection, ListsNeverBuiltDrawNothingAndRaiseNoError) {
     for (auto* name : names) kept.push_back(*name), *name = 0;
     int state = target_state.load();
     target_state.store(TARGET_NONE);
-    Switches{true, true, true, true, true, true, true}.apply();
+    switch_layers(true, true);
     while (glGetError() != GL_NO_ERROR) {}
     FbCapture c = capture_sky_section(0, dtime());
     EXPECT_EQ(c.prims.size(), 0u);

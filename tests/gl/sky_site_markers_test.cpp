@@ -8,6 +8,7 @@
 #include "gl_recorder.h"
 #include "scenery/marble.h"
 #include "scratch.h"
+#include "stderr_capture.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"
 #include "sky/sky_clock.h"
@@ -29,7 +30,7 @@ void build_marble_with_picture() {
     dir.link("earthlights2.jpg", TIDEWRACK_SOURCE_DIR "/data/earthlights2.jpg");
     StderrCapture quiet;
     marble_texture_tried = false;
-    make_marble(0.25f, false);
+    make_marble(marble_scale, false);
 }
 
 }  // namespace

@@ -8,12 +8,13 @@
 #include <functional>
 
 #include "fbcapture.h"
+#include "sky/sky_math.h"
+#include "graphics/sky_section.h"
 #include "sky/sky_sphere.h"
 #include "graphics/graphical_events.h"
 
 namespace sky_test {
 
-const double pi = 3.141592653589793;
 // Feedback coordinates pass through the viewport in floats: 12 units over
 // 640 pixels leave about 1e-6 of rounding, far below any real mistake.
 const double tolerance = 1e-4;

@@ -11,6 +11,7 @@
 #include "graphics/frame.h"
 #include "scenery/marble.h"
 #include "scratch.h"
+#include "stderr_capture.h"
 #include "sky/catalogues.h"
 #include "sky/site_markers.h"
 #include "sky/sky_clock.h"
@@ -25,18 +26,13 @@ namespace {
 class ViewPresets : public ::testing::Test {
   protected:
     void SetUp() override {
-        make_star_list();
-        make_constellation_list();
-        make_pulsar_list();
-        make_snr_list();
-        make_xray_list();
-        make_grid_list(0.2501f);
+        build_sky_layers();
         make_site_markers(1.0f);
         ScratchDir dir;
         dir.link("earthlights2.jpg", TIDEWRACK_SOURCE_DIR "/data/earthlights2.jpg");
         StderrCapture quiet;
         marble_texture_tried = false;
-        make_marble(0.25f, false);
+        make_marble(marble_scale, false);
         ASSERT_TRUE(marble_texture.present);
     }
     void TearDown() override { static_decorations = true; }
@@ -154,7 +150,7 @@ TEST_F(ViewPresets, InsideViewDrawsTheMarbleBlendedAndHidesThePanels) {
     {
         StderrCapture quiet;
         marble_texture_tried = true;
-        make_marble(0.25f, true);
+        make_marble(marble_scale, true);
     }
     auto calls = gl_recorder_stop();
     bool blend_on = false;
@@ -163,8 +159,8 @@ TEST_F(ViewPresets, InsideViewDrawsTheMarbleBlendedAndHidesThePanels) {
     size_t grid, marble;
     count_grid_and_marble(&grid, &marble);
     EXPECT_EQ(marble, 2500u);
-    sky_spin_rate = 180;
-    camera_elevation = 23.6f;
+    sky_spin_rate = view_start.sky_spin_rate;
+    camera_elevation = view_start.camera_elevation;
 }
 
 TEST_F(ViewPresets, OutsideViewFromAfarWithRipples) {
@@ -182,5 +178,5 @@ TEST_F(ViewPresets, OutsideViewFromAfarWithRipples) {
     EXPECT_TRUE(show_ripples);
     FbCapture c = capture_list(site_lists[0]);
     EXPECT_NEAR(ra_dec_of(c.prims[0].v[0]).radius, 1.375, tolerance);
-    camera_elevation = 23.6f;
+    camera_elevation = view_start.camera_elevation;
 }

@@ -1,15 +1,11 @@
-// Test scaffolding: a scratch directory to work in, and the log (fd 2)
-// caught into a file around a call.
+// A scratch directory to work in.
 #pragma once
 
-#include <fcntl.h>
 #include <limits.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 // A fresh directory under $TMPDIR (or /tmp), made current while it lives.
@@ -36,43 +32,3 @@ class ScratchDir {
   private:
     std::string path_, old_cwd_;
 };
-
-// Everything written to fd 2 between construction and text().
-class StderrCapture {
-  public:
-    StderrCapture() {
-        fflush(stderr);
-        char name[] = "/tmp/tidewrack-stderr.XXXXXX";
-        fd_ = mkstemp(name);
-        name_ = name;
-        saved_ = dup(2);
-        dup2(fd_, 2);
-    }
-    std::string text() {
-        if (saved_ >= 0) {
-            fflush(stderr);
-            dup2(saved_, 2);
-            close(saved_);
-            saved_ = -1;
-            std::ifstream in(name_);
-            std::stringstream ss;
-            ss << in.rdbuf();
-            text_ = ss.str();
-        }
-        return text_;
-    }
-    ~StderrCapture() {
-        text();
-        close(fd_);
-        unlink(name_.c_str());
-    }
-  private:
-    int fd_ = -1, saved_ = -1;
-    std::string name_, text_;
-};
-
-inline int count_occurrences(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) n++;
-    return n;
-}

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "text_files.h"
+
 namespace e2e {
 
 // A run directory as the client runner lays it out.
@@ -84,10 +86,7 @@ std::vector<double> reported_fractions(const runner_result& r, int episode = 0);
 // Number of runner lines that contain `needle`.
 int count_lines(const runner_result& r, const std::string& needle);
 
-std::string read_file(const std::string& path);
-bool write_file(const std::string& path, const std::string& text);
 bool path_exists(const std::string& path);
-int count_occurrences(const std::string& text, const std::string& needle);
 
 // A checkpoint as the program writes it: exactly " %d \n %d \n".
 bool parse_checkpoint_strict(const std::string& text, int& index, int& count);

@@ -5,19 +5,20 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
-class stderr_capture {
+class StderrCapture {
 public:
-    stderr_capture() {
+    StderrCapture() {
         fflush(stderr);
         file_ = tmpfile();
         saved_fd_ = dup(2);
         if (file_ && saved_fd_ >= 0) dup2(fileno(file_), 2);
     }
-    ~stderr_capture() { text(); }
-    stderr_capture(const stderr_capture&) = delete;
-    stderr_capture& operator=(const stderr_capture&) = delete;
+    ~StderrCapture() { text(); }
+    StderrCapture(const StderrCapture&) = delete;
+    StderrCapture& operator=(const StderrCapture&) = delete;
 
     // Ends the capture (once) and returns everything written meanwhile.
     std::string text() {
@@ -43,3 +44,10 @@ private:
     int saved_fd_ = -1;
     std::string captured_;
 };
+
+// What `call` writes to the standard error stream.
+inline std::string stderr_of(const std::function<void()>& call) {
+    StderrCapture log;
+    call();
+    return log.text();
+}

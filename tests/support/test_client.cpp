@@ -16,6 +16,7 @@
 
 #include "app_ipc.h"
 #include "shmem.h"
+#include "text_files.h"
 
 double test_clock() {
     timespec ts;
@@ -186,12 +187,7 @@ std::string TestClient::wait_for_graphics_reply(double timeout_seconds) {
     return "";
 }
 
-std::string TestClient::log() const {
-    std::ifstream in(slot_file("stderr.txt"));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string TestClient::log() const { return read_file(slot_file("stderr.txt")); }
 
 std::string TestClient::graphics_log() const {
     std::ifstream in(slot_file("stderrgfx.txt"));

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "sky/catalogues.h"
+#include "sky/sky_math.h"
 
 namespace {
 
@@ -194,7 +195,7 @@ void expect_shows_as(float value, double shown, int places, const std::string& w
 // Galactic longitude in degrees from J2000 right ascension and declination
 // (north Galactic pole at 192.85948, 27.12825; north celestial pole at l = 122.93192).
 double galactic_longitude(double ra, double dec) {
-    const double deg = 3.141592653589793 / 180;
+    const double deg = pi / 180;
     const double ra_pole = 192.85948 * deg, dec_pole = 27.12825 * deg, l_ncp = 122.93192 * deg;
     double a = ra * deg, d = dec * deg;
     double y = std::cos(d) * std::sin(a - ra_pole);

@@ -29,12 +29,12 @@ std::string query_line(int code, int data) {
 // Presses `code` (Control held or not) and returns the log lines it wrote.
 std::string press(int code, bool with_control) {
     if (with_control) {
-        stderr_capture quiet;
+        StderrCapture quiet;
         boinc_app_key_press(KEY_CONTROL, 0);
     } else {
         boinc_app_key_release(KEY_CONTROL, 0);
     }
-    stderr_capture log;
+    StderrCapture log;
     boinc_app_key_press(code, KEY_DATA);
     std::string text = log.text();
     boinc_app_key_release(KEY_CONTROL, 0);
@@ -45,10 +45,10 @@ class Controls : public ::testing::Test {
 protected:
     void SetUp() override {
         ctrl_held = false;
-        sky_spin_rate = 180.0f;
+        sky_spin_rate = view_start.sky_spin_rate;
         sky_spin_offset = 0.0f;
-        camera_elevation = 23.6f;
-        camera_distance = 8.0f;
+        camera_elevation = view_start.camera_elevation;
+        camera_distance = view_start.camera_distance;
         last_mouse_x = last_mouse_y = 0;
     }
 };
@@ -91,7 +91,7 @@ TEST_F(Controls, WithoutControlOnlyTheLogLine) {
 }
 
 TEST_F(Controls, ControlIsHeldUntilReleased) {
-    stderr_capture log;
+    StderrCapture log;
     EXPECT_FALSE(ctrl_held);
     boinc_app_key_press(KEY_CONTROL, 0);
     EXPECT_TRUE(ctrl_held);

@@ -16,6 +16,8 @@
 
 #include "core/checkpoint.h"
 #include "core/search_state.h"
+#include "stderr_capture.h"
+#include "text_files.h"
 
 namespace fs = std::filesystem;
 
@@ -23,47 +25,6 @@ namespace {
 
 const char damaged_line[] = "worker: checkpoint file unreadable or damaged, ignoring it.\n";
 const char cannot_write_line[] = "APP: Cannot open checkpoint file to write! \n";
-
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void write_file(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// Sends standard error to a file for the lifetime of the object.
-class stderr_capture {
-public:
-    stderr_capture() : file_(fs::temp_directory_path() / "core_stderr_XXXXXX") {
-        std::string name = file_.string();
-        int fd = mkstemp(name.data());
-        file_ = name;
-        fflush(stderr);
-        saved_ = dup(2);
-        dup2(fd, 2);
-        close(fd);
-    }
-    ~stderr_capture() { restore(); fs::remove(file_); }
-    std::string text() {
-        restore();
-        return read_file(file_);
-    }
-
-private:
-    void restore() {
-        if (saved_ < 0) return;
-        fflush(stderr);
-        dup2(saved_, 2);
-        close(saved_);
-        saved_ = -1;
-    }
-    fs::path file_;
-    int saved_ = -1;
-};
 
 class Checkpoint : public ::testing::Test {
 protected:
@@ -103,7 +64,7 @@ TEST_F(Checkpoint, EachWriteReplacesTheWholeFile) {
 
 TEST_F(Checkpoint, NoFileMeansStartFromScratchQuietly) {
     n_searched = 42;
-    stderr_capture log;
+    StderrCapture log;
     EXPECT_EQ(read_checkpoint(), 0);
     EXPECT_EQ(log.text(), "");
     EXPECT_EQ(n_searched.load(), 42);
@@ -124,7 +85,7 @@ TEST_F(Checkpoint, AcceptsTheLayoutsAReaderOfTwoIntegersWould) {
         SCOPED_TRACE(c.text);
         write_file("ckpt_state", c.text);
         n_searched = -99;
-        stderr_capture log;
+        StderrCapture log;
         EXPECT_EQ(read_checkpoint(), c.index);
         EXPECT_EQ(n_searched.load(), c.count);
         EXPECT_EQ(log.text(), "");
@@ -157,7 +118,7 @@ TEST_F(Checkpoint, DamagedFileIsLoggedAndIgnored) {
         SCOPED_TRACE(text);
         write_file("ckpt_state", text);
         n_searched = 3;
-        stderr_capture log;
+        StderrCapture log;
         EXPECT_EQ(read_checkpoint(), 0);
         EXPECT_EQ(log.text(), damaged_line);
         EXPECT_EQ(n_searched.load(), 3);
@@ -166,7 +127,7 @@ TEST_F(Checkpoint, DamagedFileIsLoggedAndIgnored) {
 
 TEST_F(Checkpoint, DirectoryInPlaceOfTheFileIsNoCheckpoint) {
     fs::create_directory("ckpt_state");
-    stderr_capture log;
+    StderrCapture log;
     EXPECT_EQ(read_checkpoint(), 0);
     EXPECT_EQ(log.text(), damaged_line);
 }
@@ -175,12 +136,12 @@ TEST_F(Checkpoint, UnwritableFileIsLoggedOnceAndRetriedUntilItWorks) {
     fs::create_directory("ckpt_state");   // rename over a directory fails
     n_searched = 5;
     {
-        stderr_capture log;
+        StderrCapture log;
         EXPECT_EQ(write_checkpoint(5), 1);
         EXPECT_EQ(log.text(), cannot_write_line);
     }
     {
-        stderr_capture log;
+        StderrCapture log;
         EXPECT_EQ(write_checkpoint(6), 1);
         EXPECT_EQ(log.text(), cannot_write_line);
     }
@@ -188,7 +149,7 @@ TEST_F(Checkpoint, UnwritableFileIsLoggedOnceAndRetriedUntilItWorks) {
     EXPECT_FALSE(fs::exists("ckpt_state.tmp"));
 
     fs::remove("ckpt_state");
-    stderr_capture log;
+    StderrCapture log;
     EXPECT_EQ(write_checkpoint(7), 0);
     EXPECT_EQ(log.text(), "");
     EXPECT_EQ(read_file("ckpt_state"), " 7 \n 5 \n");
@@ -198,7 +159,7 @@ TEST_F(Checkpoint, FailedWriteLeavesThePreviousCheckpointWhole) {
     write_file("ckpt_state", " 10 \n 10 \n");
     fs::create_directory("ckpt_state.tmp");   // the temporary file cannot be opened
     n_searched = 11;
-    stderr_capture log;
+    StderrCapture log;
     EXPECT_EQ(write_checkpoint(11), 1);
     EXPECT_EQ(log.text(), cannot_write_line);
     EXPECT_EQ(read_file("ckpt_state"), " 10 \n 10 \n");

@@ -1,18 +1,14 @@
-// The frame's arithmetic without a display: frame clock, sky spin, camera,
-// time of day, text decoding and line cutting.
+// The frame's arithmetic without a display: frame clock, sky spin, camera.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <string>
 
 #include "graphics/frame.h"
-#include "graphics/overlay.h"
-#include "graphics/panels.h"
+#include "sky/sky_math.h"
 
 namespace {
 
-struct view_values {
+struct saved_view {
     double first, last, angle;
     float rate, azimuth, elevation, distance;
 };
@@ -20,16 +16,16 @@ struct view_values {
 // Every test starts from the program's start values and leaves them so.
 class FrameArithmetic : public ::testing::Test {
   protected:
-    view_values saved;
+    saved_view saved;
     void SetUp() override {
         saved = {first_frame_time, last_frame_time, sky_spin_angle, sky_spin_rate,
                  camera_azimuth, camera_elevation, camera_distance};
         first_frame_time = last_frame_time = -1.0;
         sky_spin_angle = 0.0;
-        sky_spin_rate = 180.0f;
-        camera_azimuth = 30.0f;
-        camera_elevation = 23.6f;
-        camera_distance = 8.0f;
+        sky_spin_rate = view_start.sky_spin_rate;
+        camera_azimuth = view_start.camera_azimuth;
+        camera_elevation = view_start.camera_elevation;
+        camera_distance = view_start.camera_distance;
     }
     void TearDown() override {
         first_frame_time = saved.first;
@@ -42,7 +38,6 @@ class FrameArithmetic : public ::testing::Test {
     }
 };
 
-const double pi = 3.141592653589793;
 
 }  // namespace
 
@@ -132,53 +127,4 @@ TEST_F(FrameArithmetic, CameraAtZeroOrNegativeDistanceStandsAtTheCentre) {
         EXPECT_NEAR(std::hypot(std::hypot(centre[0], centre[1]), centre[2]), 0.5, 1e-9);
         EXPECT_NEAR(centre[1], -0.2001745, 1e-6);
     }
-}
-
-TEST(PanelClock, TimeOfDayIsTakenInSixtyFourBits) {
-    const double midnight = 1765152000.0;   // 2025-12-08 00:00:00 UTC
-    EXPECT_EQ(seconds_into_day(midnight + 0.7), 0);
-    EXPECT_EQ(seconds_into_day(midnight + 45296.9), 45296);
-    EXPECT_EQ(seconds_into_day(midnight - 0.2), 86399);
-    // 2038-01-19 03:14:08 UTC, one second past the 32-bit limit.
-    EXPECT_EQ(seconds_into_day(2147483648.0), 3 * 3600 + 14 * 60 + 8);
-    // 2040-01-01 12:34:56 UTC
-    EXPECT_EQ(seconds_into_day(2208988800.0 + 45296), 45296);
-    EXPECT_EQ(seconds_into_day(NAN), 0);
-}
-
-TEST(TextGlyphs, AsciiPassesUnchanged) {
-    EXPECT_EQ(latin1_glyphs("User: Ann 4.87 %~"), "User: Ann 4.87 %~");
-    EXPECT_EQ(latin1_glyphs(""), "");
-}
-
-TEST(TextGlyphs, Utf8LatinOneCharactersBecomeTheirGlyphs) {
-    EXPECT_EQ(latin1_glyphs("Zo\xC3\xAB"), "Zo\xEB");             // Zoë
-    EXPECT_EQ(latin1_glyphs("\xC3\x80\xC3\xBF\xC2\xA0"), "\xC0\xFF\xA0");
-}
-
-TEST(TextGlyphs, OtherCharactersAndMalformedBytesBecomeQuestionMarks) {
-    EXPECT_EQ(latin1_glyphs("\xE6\x9D\x8E" "A"), "?A");           // a CJK character
-    EXPECT_EQ(latin1_glyphs("\xF0\x9F\x98\x80"), "?");            // an emoji
-    EXPECT_EQ(latin1_glyphs("\xC5\x81" "odz"), "?odz");           // U+0141
-    EXPECT_EQ(latin1_glyphs("Zo\xEB"), "Zo?");                    // Latin-1, not UTF-8
-    EXPECT_EQ(latin1_glyphs("\x80\xBF"), "??");                   // stray continuations
-    EXPECT_EQ(latin1_glyphs("\xC0\xAB"), "??");                   // overlong
-    EXPECT_EQ(latin1_glyphs("\xED\xA0\x80"), "???");              // a surrogate
-    EXPECT_EQ(latin1_glyphs("\xE6\x9D"), "?");                    // cut at the end
-    EXPECT_EQ(latin1_glyphs("\xE6\x9D" "B"), "?B");               // cut before ASCII
-    EXPECT_EQ(latin1_glyphs("\xF8\xFF"), "??");
-}
-
-TEST(PanelLines, LongLinesAreCutToTheBufferAndNeverSplitACharacter) {
-    char line[16];
-    std::memset(line, '#', sizeof line);
-    format_line(line, 12, "Team: %s", "abcdefghijkl");
-    EXPECT_STREQ(line, "Team: abcde");
-    EXPECT_EQ(line[12], '#');
-    format_line(line, 12, "Team: %s", "abcd\xC3\xAB" "fgh");   // cut inside the ë
-    EXPECT_STREQ(line, "Team: abcd");
-    format_line(line, 12, "Team: %s", "abc\xC3\xAB" "fgh");    // ë fits whole
-    EXPECT_STREQ(line, "Team: abc\xC3\xAB");
-    format_line(line, 12, "%s %d.%2d", "app", 4, 87);
-    EXPECT_STREQ(line, "app 4.87");
 }

@@ -94,9 +94,4 @@ TEST(Keymap, SpecialKeysGiveTheirKeysCode) {
         EXPECT_EQ(virtual_key_from_glut_special(c.key), c.code) << c.what;
 }
 
-TEST(Keymap, ModifierCodesAreTheOnesTheKeyTableKnows) {
-    EXPECT_EQ(vk_shift, 16);
-    EXPECT_EQ(vk_control, 17);
-}
-
 }  // namespace

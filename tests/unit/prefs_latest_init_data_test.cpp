@@ -137,7 +137,7 @@ TEST_F(LatestInitData, UnreadableFileFallsBack) {
     APP_INIT_DATA aid;
     aid.project_preferences = strdup("<language>English</language>");
     {
-        stderr_capture log;
+        StderrCapture log;
         get_latest_init_data(aid);
     }
     EXPECT_EQ(aid.project_preferences, nullptr);
@@ -167,7 +167,7 @@ TEST_F(LatestInitData, RereadCallbackAppliesTheNewPreferences) {
     static_decorations = true;
     show_decorations = true;
     {
-        stderr_capture log;
+        StderrCapture log;
         app_graphics_reread_prefs();
         EXPECT_EQ(log.text().rfind("GFX: app_graphics_reread_prefs() called.\n"
                                    "GFX: parse_projectd_prefs(..) parsing:\n", 0), 0u);
@@ -178,7 +178,7 @@ TEST_F(LatestInitData, RereadCallbackAppliesTheNewPreferences) {
     ASSERT_TRUE(init_data_file_changed());
     std::string log_text;
     {
-        stderr_capture log;
+        StderrCapture log;
         app_graphics_reread_prefs();
         log_text = log.text();
     }

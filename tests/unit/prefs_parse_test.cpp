@@ -144,7 +144,7 @@ const std::vector<prefs_case>& cases() {
 
 void run_case(const prefs_case& c, const std::string& xml, const std::string& label) {
     set_values(c.start);
-    stderr_capture log;
+    StderrCapture log;
     parse_projectd_prefs(xml.c_str());
     EXPECT_EQ(log.text(), "GFX: parse_projectd_prefs(..) parsing:\n" + xml + "\n") << label;
     expect_values(c.want, label);
@@ -167,7 +167,7 @@ TEST(ProjectPrefs, EnclosingElementChangesNothing) {
 
 TEST(ProjectPrefs, NullPointerLogsNullAndChangesNothing) {
     set_values(before);
-    stderr_capture log;
+    StderrCapture log;
     parse_projectd_prefs(nullptr);
     EXPECT_EQ(log.text(), "GFX: parse_projectd_prefs(..) parsing:\n(null)\n");
     expect_values(before, "null");
@@ -175,7 +175,7 @@ TEST(ProjectPrefs, NullPointerLogsNullAndChangesNothing) {
 
 TEST(ProjectPrefs, AbsentElementsKeepEarlierValues) {
     set_values(before);
-    stderr_capture log;
+    StderrCapture log;
     parse_projectd_prefs(
         "<project_preferences><static_decorations>no</static_decorations><language>Deutsch</language>"
         "<lucky_number>13</lucky_number><search_location_lon>10.5</search_location_lon>"
@@ -196,7 +196,7 @@ TEST(ProjectPrefs, HugeAndBinaryTexts) {
     huge += "<static_decorations>no</static_decorations><language>" + std::string(5000, 'D') +
             "</language><punishment>Keel Haul";
     {
-        stderr_capture log;
+        StderrCapture log;
         parse_projectd_prefs(huge.c_str());
         EXPECT_EQ(log.text().size(), huge.size() + 40);
     }
@@ -208,7 +208,7 @@ TEST(ProjectPrefs, HugeAndBinaryTexts) {
     for (int i = 1; i < 256 * 64; ++i) binary += (char)(i % 255 + 1);
     binary += "<lucky_number>\x01\xff 5";
     {
-        stderr_capture log;
+        StderrCapture log;
         parse_projectd_prefs(binary.c_str());
     }
     EXPECT_EQ(lucky_number, 0);

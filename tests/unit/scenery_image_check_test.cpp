@@ -6,6 +6,7 @@
 #include "scenery/jpeg_check.h"
 #include "scenery/marble.h"
 #include "scratch.h"
+#include "stderr_capture.h"
 
 TEST(JpegCheck, AcceptsCompleteColourPictures) {
     ScratchDir dir;

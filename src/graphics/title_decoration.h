@@ -1,0 +1,13 @@
+// The title decoration: a picture drawn half transparent beside the title.
+#pragma once
+
+#include "gutil.h"
+
+//   variable             written by                        read by
+//   title_texture        draw_title_decoration (loads)     draw_title_decoration
+//   title_texture_tried  draw_title_decoration; graphics   draw_title_decoration
+//                        start-up clears it for the new context
+extern TEXTURE_DESC title_texture;
+extern bool title_texture_tried;
+
+void draw_title_decoration();
