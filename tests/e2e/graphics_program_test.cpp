@@ -68,7 +68,7 @@ TEST(GraphicsProgram, FollowsTheLiveSearchSaysSuspendedAndEndsAfterTheComputatio
         return p.count(suspended_box, panel_blue) > 20;
     })) << "the suspended notice";
     ASSERT_TRUE(runner.wait_for_line("sent <resume/>", 30)) << runner.result().text();
-    EXPECT_EQ(count_lines(runner.result(), "graphics program: exit"), 0) << "still up after 14 s suspended";
+    EXPECT_EQ(count_lines(runner.result(), "graphics program: exit"), 0) << "still up after 14 s suspended\n" << runner.result().text();
     EXPECT_TRUE(watch_window(display, window, 10, &px, [](const window_readback& p) {
         return p.count(suspended_box, panel_blue) < 5;
     })) << "the notice goes with the resume";

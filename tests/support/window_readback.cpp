@@ -137,6 +137,11 @@ bool watch_window(Display* display, const WindowInfo& window, double seconds, wi
 }
 
 std::string watch_live_search(Display* display, const WindowInfo& window, double seconds, window_readback* last) {
+    // The outside view keeps the opaque earth small, so it hides the gunsight
+    // only briefly. Without a window manager keys go to the window under the pointer.
+    if (!xdotool("mousemove " + std::to_string(window.x + window.width / 2) + " " +
+                 std::to_string(window.y + window.height / 2) + " key ctrl+o"))
+        return "xdotool could not steer the window";
     window_readback first;
     if (!watch_window(display, window, seconds, &first, [](const window_readback& px) {
             return px.count(open_sky_box, gunsight_orange) > 20 && px.count(percent_line_box, panel_blue) > 30;

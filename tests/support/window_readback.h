@@ -62,8 +62,9 @@ int class_changes(const window_readback& a, const window_readback& b, const box&
 bool watch_window(struct _XDisplay* display, const WindowInfo& window, double seconds, window_readback* px,
                   const std::function<bool(const window_readback&)>& seen);
 
-// Watches a window for the live search: the orange gunsight in the sky with a
-// "Percent Done" line, then that line changing. Returns "" when both were
+// Turns the window to the outside view (Control+O), then watches it for the
+// live search: the orange gunsight in the sky with a "Percent Done" line, then
+// that line changing. Returns "" when both were
 // seen within `seconds` each, else what was not; `last` keeps the last grab.
 std::string watch_live_search(struct _XDisplay* display, const WindowInfo& window, double seconds,
                               window_readback* last);
