@@ -29,8 +29,6 @@ float elevation_swing = 37.0f;
 float elevation_swing_period = 17.0f;
 double first_frame_time = -1.0;
 double last_frame_time = -1.0;
-int window_width = 640;
-int window_height = 480;
 float aspect_ratio = 640.0f / 480.0f;
 bool show_decorations = true;
 bool show_ripples = true;
@@ -109,10 +107,10 @@ void app_graphics_resize(int width, int height) {
     // rather than divide by zero.
     if (width > 0 && height > 0) aspect_ratio = (float)width / (float)height;
     glViewport(0, 0, width, height);
-    window_width = width;
-    window_height = height;
     load_projection();
-    get_latest_init_data(gfx_init_data);
+    // Not marked as seen: a preference rewrite read here is still found
+    // and applied by the host's once-a-second check.
+    peek_latest_init_data(gfx_init_data);
     clock_offset = sky_time() - dtime();
 }
 

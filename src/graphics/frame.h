@@ -20,8 +20,6 @@ extern double first_frame_time;
 extern double last_frame_time;
 
 // Window.
-extern int window_width;
-extern int window_height;
 extern float aspect_ratio;
 
 // Frame-level display switches.

@@ -1,5 +1,5 @@
 // The small drawing routines the rest of the graphics share: bitmap text,
-// the 2-D overlay space, white with an opacity, points on the sky sphere.
+// the 2-D overlay space, white with an opacity, vertices on the sky sphere.
 #pragma once
 
 #include <string>
@@ -13,7 +13,6 @@ void begin_overlay();
 void end_overlay();
 void set_white_alpha(float alpha);
 void celestial_vertex(float ra, float dec);
-void celestial_point(float ra, float dec, float size);
 void ripple_vertex(float radius, float angle, float z);
 
 // The glyph codes draw_text passes to the font for a UTF-8 text: characters
