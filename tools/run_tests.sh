@@ -7,9 +7,6 @@ bash tools/install_deps.sh
 bash tools/build.sh
 cd build
 export GALLIUM_DRIVER=llvmpipe
-# -noreset: by default Xvfb resets itself whenever its last client leaves, and
-# a test process connecting during that reset is refused ("failed to open
-# display"). With tests starting and ending in parallel that happens at random.
 # The asan label runs the unit and GL suites under AddressSanitizer and UBSan
 # with exactly two things switched off:
 # - alloc_dealloc_mismatch: the framework's libboinc_graphics2 frees memory it
@@ -19,6 +16,9 @@ export GALLIUM_DRIVER=llvmpipe
 #   symbols. Leaks in our own code are still caught by the unit tests.
 export ASAN_OPTIONS=alloc_dealloc_mismatch=0
 export UBSAN_OPTIONS=print_stacktrace=1
+# -noreset: by default Xvfb resets itself whenever its last client leaves, and
+# a test process connecting during that reset is refused ("failed to open
+# display"). With tests starting and ending in parallel that happens at random.
 xvfb-run -a -s '-screen 0 1920x1080x24 -noreset' bash -c '
   status=0
   ctest --output-on-failure -j"$(nproc)" --timeout 600 -LE asan_gl || status=1
