@@ -1,5 +1,7 @@
 #include "core/search_state.h"
 
+#include <climits>
+
 std::atomic<float> search_ra{0.0f};
 std::atomic<float> search_dec{100.0f};
 std::atomic<int> target_state{TARGET_NONE};
@@ -15,15 +17,10 @@ void set_search_target(float ra, float dec) {
     target_state.store(TARGET_NEW, std::memory_order_release);
     search_started.store(true, std::memory_order_release);
     // Only the worker thread writes the count, so load + store is enough.
-    n_searched.store(n_searched.load(std::memory_order_relaxed) + 1,
-                     std::memory_order_relaxed);
-}
-
-void mark_target_shown() {
-    int expected = TARGET_NEW;
-    target_state.compare_exchange_strong(expected, TARGET_SHOWN,
-                                         std::memory_order_acq_rel,
-                                         std::memory_order_acquire);
+    // A count restored at INT_MAX stays there instead of overflowing: it is
+    // only shown and saved, and the run goes on from the saved pulsar.
+    int count = n_searched.load(std::memory_order_relaxed);
+    if (count < INT_MAX) n_searched.store(count + 1, std::memory_order_relaxed);
 }
 
 bool take_new_target(float& ra, float& dec) {

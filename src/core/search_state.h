@@ -32,15 +32,9 @@ extern std::atomic<int> n_searched;
 extern std::atomic<double> fraction_done;
 extern std::atomic<bool> task_suspended;
 
-// Worker thread: publishes the pulsar about to be searched.
+// Worker thread: publishes the pulsar about to be searched and counts it
+// (a count at INT_MAX stays there).
 void set_search_target(float ra, float dec);
-
-// Graphics thread: TARGET_NEW -> TARGET_SHOWN, but only if no newer target
-// arrived meanwhile (a target set during a rebuild is kept for the next frame).
-// Called after the rebuild, it cannot tell a target set during the rebuild
-// from the one it rebuilt while the state still said TARGET_NEW; a frame step
-// that must never miss the last target uses take_new_target instead.
-void mark_target_shown();
 
 // Graphics thread: if a target is waiting, takes it (TARGET_NEW ->
 // TARGET_SHOWN), stores its position in ra and dec and returns true; the

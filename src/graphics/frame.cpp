@@ -83,10 +83,10 @@ void app_graphics_resize(int width, int height) {
     // rather than divide by zero.
     if (width > 0 && height > 0) aspect_ratio = (float)width / (float)height;
     glViewport(0, 0, width, height);
-    window_width = width;
-    window_height = height;
     load_projection();
-    get_latest_init_data(gfx_init_data);
+    // Not marked as seen: a preference rewrite read here is still found
+    // and applied by the host's once-a-second check.
+    peek_latest_init_data(gfx_init_data);
     clock_offset = sky_time() - dtime();
 }
 

@@ -65,12 +65,6 @@ void set_white_alpha(float alpha) {
     }
 }
 
-void celestial_point(float ra, float dec, float size) {
-    glPointSize(size);
-    glBegin(GL_POINTS);
-    celestial_vertex(ra, dec);
-    glEnd();
-}
 
 // On a circle about the overlay's top-left corner; the aspect keeps it round
 // on the screen.

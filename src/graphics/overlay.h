@@ -1,5 +1,5 @@
 // The small drawing routines the rest of the graphics share: bitmap text,
-// the 2-D overlay space, white with an opacity, points on the sky sphere.
+// the 2-D overlay space, white with an opacity, the ripples' vertices.
 #pragma once
 
 // Font ids as the program passes them; mapped to freeglut's fonts.
@@ -11,5 +11,4 @@ int text_width(const char* text, int font);   // pixels the raster position adva
 void begin_overlay();
 void end_overlay();
 void set_white_alpha(float alpha);
-void celestial_point(float ra, float dec, float size);
 void ripple_vertex(float radius, float angle, float z);

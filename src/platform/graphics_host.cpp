@@ -259,9 +259,12 @@ void create_window(int mode) {
     x_window = glXGetCurrentDrawable();
     int glx_event_base;
     if (x_display) glXQueryExtension(x_display, &glx_error_base, &glx_event_base);
-    // Again after each new context, so that it runs before any exit handler
-    // the OpenGL driver registered meanwhile.
-    atexit(park_display_at_exit);
+    // Again after the first context, so that it runs before the exit
+    // handlers the OpenGL driver registered when it started; later contexts
+    // reuse the driver.
+    static bool registered_after_driver = false;
+    if (!registered_after_driver) atexit(park_display_at_exit);
+    registered_after_driver = true;
     if (separate_program) set_window_identity(x_display, x_window, program_argc, program_argv);
     app_graphics_init();   // the new window's context is current
 }

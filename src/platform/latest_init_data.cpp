@@ -62,12 +62,19 @@ void replace_init_data(APP_INIT_DATA& dest, const APP_INIT_DATA& src) {
     dest = src;
 }
 
-void get_latest_init_data(APP_INIT_DATA& aid) {
+namespace {
+
+// Reads the file into aid; `record` says whether the read counts as having
+// seen the file's current version (its stamp is kept for
+// init_data_file_changed).
+void read_init_data(APP_INIT_DATA& aid, bool record) {
     FILE* f = boinc_fopen(INIT_DATA_FILE, "r");
     if (!f) {
         // Standalone: the library's start-up copy is all there is.
-        init_data_read_once = true;
-        last_read = file_stamp();
+        if (record) {
+            init_data_read_once = true;
+            last_read = file_stamp();
+        }
         use_startup_copy(aid);
         return;
     }
@@ -77,8 +84,10 @@ void get_latest_init_data(APP_INIT_DATA& aid) {
     APP_INIT_DATA fresh;
     int rc = parse_init_data_file(f, fresh);
     fclose(f);
-    init_data_read_once = true;
-    last_read = stamp;
+    if (record) {
+        init_data_read_once = true;
+        last_read = stamp;
+    }
     if (rc) {
         // Not the whole file, perhaps: the writer's next bytes change the
         // stamp and bring another read; until then the start-up copy.
@@ -87,6 +96,12 @@ void get_latest_init_data(APP_INIT_DATA& aid) {
     }
     replace_init_data(aid, fresh);
 }
+
+}  // namespace
+
+void get_latest_init_data(APP_INIT_DATA& aid) { read_init_data(aid, true); }
+
+void peek_latest_init_data(APP_INIT_DATA& aid) { read_init_data(aid, false); }
 
 bool init_data_file_changed() {
     file_stamp now = current_stamp();

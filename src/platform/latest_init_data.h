@@ -10,8 +10,13 @@
 // parse). Graphics thread.
 void get_latest_init_data(APP_INIT_DATA& aid);
 
+// The same read for a caller that does not apply the preferences (a
+// resize): the file is not marked as seen, so a rewrite it picked up is still
+// reported by init_data_file_changed and re-read by the preference check.
+void peek_latest_init_data(APP_INIT_DATA& aid);
+
 // True when init_data.xml has changed (modification time, size or file)
-// since the last get_latest_init_data(), or exists and was never read.
+// since the last get_latest_init_data(), or exists and was never read by it.
 bool init_data_file_changed();
 
 // dest = src without leaking dest's preference text: the library's copy

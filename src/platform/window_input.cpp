@@ -19,10 +19,22 @@ int pointer_origin_x = 0, pointer_origin_y = 0;
 int screen_x(int x) { return x + glutGet(GLUT_WINDOW_X); }
 int screen_y(int y) { return y + glutGet(GLUT_WINDOW_Y); }
 
+// Control let go where this window does not see it (the pointer or the focus
+// elsewhere): the program's Control is released too, or a later plain key
+// would run a command.
+void release_control() {
+    if (control_down) boinc_app_key_release(KEY_CONTROL, 0);
+    control_down = false;
+}
+
 // The modifier state before this event; only valid inside key and button
 // callbacks. It also catches a Control pressed while another window had the
 // focus, or released there.
-void read_control_state() { control_down = (glutGetModifiers() & GLUT_ACTIVE_CTRL) != 0; }
+void read_control_state() {
+    bool down = (glutGetModifiers() & GLUT_ACTIVE_CTRL) != 0;
+    if (!down) release_control();
+    control_down = down;
+}
 
 bool input_ends_screensaver() { return screensaver_showing() && !control_down; }
 
@@ -100,6 +112,12 @@ void on_passive_motion(int x, int y) {
     pointer_moved(x, y);
 }
 
+// Without a window manager the keys follow the pointer: once it has left, a
+// release of Control goes elsewhere.
+void on_entry(int state) {
+    if (state == GLUT_LEFT) release_control();
+}
+
 }  // namespace
 
 void attach_input_to_window() {
@@ -113,4 +131,5 @@ void attach_input_to_window() {
     glutMouseFunc(on_mouse_button);
     glutMotionFunc(on_motion);
     glutPassiveMotionFunc(on_passive_motion);
+    glutEntryFunc(on_entry);
 }

@@ -213,6 +213,23 @@ TEST_F(ControlsWindow, BWithoutControlIsOnlyLogged) {
     EXPECT_EQ(added.find("make_marble"), std::string::npos) << "no preset ran: " << added;
 }
 
+// Control pressed in the window and let go outside it, where the window
+// does not see the release: a later plain B must not toggle the decorations.
+TEST_F(ControlsWindow, ControlReleasedOutsideTheWindowIsReleased) {
+    start_standalone();
+    ASSERT_TRUE(decorations_shown());
+    int x = window.x + window.width / 2, y = window.y + window.height / 2;
+    int outside_x = window.x + window.width + 40;
+    ASSERT_TRUE(xdotool("keydown ctrl mousemove " + std::to_string(outside_x) + " " + std::to_string(y) +
+                        " sleep 0.3 keyup ctrl sleep 0.3 mousemove " + std::to_string(x) + " " +
+                        std::to_string(y) + " sleep 0.3"));
+    command("b", 66);
+    for (int frame = 0; frame < 3; frame++) {
+        ASSERT_TRUE(wait_for_new_frame());
+        EXPECT_TRUE(measure_decorations(px).shown()) << "frame " << frame;
+    }
+}
+
 TEST_F(ControlsWindow, ViewPresetKeysChangeThePicture) {
     start_standalone();
     ASSERT_TRUE(wait_for_picture(earth_at_centre)) << "world view: the earth at the centre";

@@ -199,7 +199,8 @@ TEST_F(StandaloneRun, DamagedCheckpointRestartsFromScratch) {
 
 TEST_F(StandaloneRun, CheckpointsTakenDuringTheRunKeepTheFormat) {
     put("init_data.xml", "<app_init_data>\n<checkpoint_period>1</checkpoint_period>\n</app_init_data>\n");
-    put("ckpt_state", " 1250 \n 1250 \n");
+    // Over 70 pulsars, some seconds: checkpoints are written as the run goes.
+    put("ckpt_state", " 1200 \n 1200 \n");
     int status = finish(start());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -209,7 +210,7 @@ TEST_F(StandaloneRun, CheckpointsTakenDuringTheRunKeepTheFormat) {
         << checkpoint;
     EXPECT_EQ(values[1], values[2]);
     int index = std::stoi(values[1]);
-    EXPECT_GE(index, 1250);
+    EXPECT_GT(index, 1200) << "a checkpoint was written during the run";
     EXPECT_LE(index, 1273);
     EXPECT_FALSE(fs::exists(slot_ / "ckpt_state.tmp"));
     EXPECT_EQ(slot_file("stderr.txt").find("APP: Cannot open checkpoint file"), std::string::npos);

@@ -160,6 +160,27 @@ TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
     EXPECT_EQ(client.log().find(loop_ended_line), std::string::npos);
 }
 
+// Each switch makes a new window and context; the program's exit handler is
+// registered once, not once per window. The preloaded logger writes one line
+// per registration to the log.
+TEST_F(WindowTest, SwitchingBetweenWindowAndFullScreenAddsNoExitHandlers) {
+    const std::string title = "tidewrack_switch_" + std::to_string(getpid());
+    const std::string registered = "exit handler: ";
+    setenv("LD_PRELOAD", EXIT_HANDLER_LOG, 1);
+    start_under_client(title);
+    unsetenv("LD_PRELOAD");
+    request_mode("<mode_window/>", "<mode_window/>");
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
+    int after_first_window = count_occurrences(client.log(), registered);
+    EXPECT_GT(after_first_window, 0u) << "the logger is loaded";
+    for (int i = 0; i < 3; i++) {
+        request_mode("<mode_fullscreen/>", "<mode_fullscreen/>");
+        request_mode("<mode_window/>", "<mode_window/>");
+    }
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
+    EXPECT_EQ(count_occurrences(client.log(), registered), after_first_window) << client.log();
+}
+
 TEST_F(WindowTest, ChangedStartUpDataIsReReadWhileAWindowIsShown) {
     const std::string title = "tidewrack_prefs_" + std::to_string(getpid());
     start_under_client(title);

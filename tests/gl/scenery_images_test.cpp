@@ -2,12 +2,16 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 #include "jpeg_fixtures.h"
 #include "no_gl_context.h"
+#include "graphics/frame.h"
 #include "graphics/overlay.h"
 #include "graphics/title_decoration.h"
+#include "graphics/panels.h"
 #include "scenery/textures.h"
 #include "scratch.h"
 #include "stderr_capture.h"
@@ -140,6 +144,49 @@ TEST(TitleDecoration, SevenCorneredPolygonWithItsTextureCoordinates) {
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     GLuint id = tex.id;
     glDeleteTextures(1, &id);
+}
+
+// The title draws the picture as a half-opaque white polygon of seven
+// corners, cut by the window's top and right edges.
+TEST(TitleDecoration, TheTitleDrawsAHalfOpaqueOutlineOfThePicture) {
+    ScratchDir dir;
+    dir.link("leftimage2.jpg", title_picture);
+    forget_title_picture();
+    decorate_once();   // loads
+    ASSERT_TRUE(title_texture.present);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1, 0, 1, -1, 1);   // capture in overlay units
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    bool decorations = show_decorations;
+    show_decorations = true;
+    FbCapture c = capture_feedback(draw_title);
+    show_decorations = decorations;
+    // Fed back as triangles of the cut polygon.
+    std::vector<FbVertex> outline;
+    for (const FbPrim& p : c.prims)
+        if (p.kind == FbPrim::Polygon) outline.insert(outline.end(), p.v.begin(), p.v.end());
+    ASSERT_FALSE(outline.empty());
+    for (const FbVertex& v : outline) {
+        EXPECT_FLOAT_EQ(v.a, 0.5f);
+        EXPECT_TRUE(colour_is(v, 1, 1, 1));
+    }
+    // The corners inside the window, in texture coordinates.
+    const float corners[4][2] = {{0.25f, 1.0f}, {0.1f, 0.9f}, {0.05f, 0.8f}, {0.0f, 0.7f}};
+    for (const auto& corner : corners) {
+        double x = 0.75 + corner[0] * 0.28, y = 1.07 - corner[1] * 0.28;
+        bool found = false;
+        for (const FbVertex& v : outline)
+            found = found || (std::fabs(v.x - x) < 1e-3 && std::fabs(v.y - y) < 1e-3 &&
+                              std::fabs(v.s - corner[0]) < 1e-4 && std::fabs(v.t - corner[1]) < 1e-4);
+        EXPECT_TRUE(found) << corner[0] << "," << corner[1];
+    }
+    // Nothing reaches beyond the outline's box.
+    for (const FbVertex& v : outline) {
+        EXPECT_GE(v.x, 0.75 - 1e-3);
+        EXPECT_GE(v.y, 1.07 - 0.28 - 1e-3);
+    }
 }
 
 TEST(TitleDecoration, LaterDrawingSeesTheFramesOwnStateAgain) {

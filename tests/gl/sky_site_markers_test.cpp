@@ -3,7 +3,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gl_recorder.h"
 #include "scenery/marble.h"
@@ -57,19 +60,40 @@ TEST(SiteMarkers, ThreeFiguresInTheirColoursAndWidths) {
     }
 }
 
-TEST(SiteMarkers, GreenCornerStandsAtTheSiderealAngleAndTurnsFifteenDegreesAnHour) {
+// Each figure's segments as (RA offset from the site's sidereal angle, Dec)
+// pairs: green one L turned by 21 degrees, blue two nested Ls, red a small L.
+TEST(SiteMarkers, EachFigureStandsAtItsSiteInItsShape) {
+    const double sin21 = std::sin(0.3665191429188092), cos21 = std::cos(0.3665191429188092);
+    struct end { double ra, dec; };
+    struct figure { double west, lat; std::vector<std::pair<end, end>> segments; };
+    const double g = green_lat, b = 46.4551, r = 52.24452;
+    const figure figures[3] = {
+        {green_west, g, {{{0, g}, {3 * sin21, g - 3 * cos21}}, {{0, g}, {-3 * cos21, g - 3 * sin21}}}},
+        {119.40627, b, {{{0, b}, {0, b + 3}}, {{0, b}, {-3, b}},
+                        {{-0.4, b + 0.2}, {-0.4, b + 1.7}}, {{-0.4, b + 0.2}, {-1.9, b + 0.2}}}},
+        {-9.80683, r, {{{0, r}, {0, r + 1.5}}, {{0, r}, {1.5, r}}}},
+    };
+    make_site_markers(1.0f);
+    for (int k = 0; k < 3; k++) {
+        SCOPED_TRACE(k);
+        double a = sidereal_angle(build_time(), (float)figures[k].west);
+        FbCapture c = capture_list(site_lists[k]);
+        ASSERT_EQ(c.prims.size(), figures[k].segments.size());
+        for (size_t i = 0; i < c.prims.size(); i++) {
+            SCOPED_TRACE(i);
+            const end ends[2] = {figures[k].segments[i].first, figures[k].segments[i].second};
+            for (int e = 0; e < 2; e++) {
+                RaDec got = ra_dec_of(c.prims[i].v[e]);
+                EXPECT_NEAR(angle_difference(got.ra, a + ends[e].ra), 0, 1e-3);
+                EXPECT_NEAR(got.dec, ends[e].dec, 1e-3);
+            }
+        }
+    }
+}
+
+TEST(SiteMarkers, GreenCornerTurnsFifteenDegreesAnHour) {
     make_site_markers(1.0f);
     double a = sidereal_angle(build_time(), green_west);
-    FbCapture c = capture_list(site_lists[0]);
-    ASSERT_EQ(c.prims.size(), 2u);
-    RaDec corner = ra_dec_of(c.prims[0].v[0]);
-    EXPECT_NEAR(angle_difference(corner.ra, a), 0, 1e-3);
-    EXPECT_NEAR(corner.dec, green_lat, 1e-3);
-    // Both arms start at the corner; the first runs 3 degrees long at 21 degrees.
-    RaDec end = ra_dec_of(c.prims[0].v[1]);
-    EXPECT_NEAR(angle_difference(end.ra, a + 3 * std::sin(0.3665191429188092)), 0, 1e-3);
-    EXPECT_NEAR(end.dec, green_lat - 3 * std::cos(0.3665191429188092), 1e-3);
-
     bool earth = show_earth;
     show_earth = false;
     FbCapture hour_later = capture_enclosed([] { draw_site_markers(sites_built_at + 3600); });

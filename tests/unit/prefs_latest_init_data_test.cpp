@@ -85,6 +85,20 @@ TEST_F(LatestInitData, ReadsTheFileAndSeesItsRewrite) {
     EXPECT_EQ(strstr(aid.project_preferences, "static_decorations"), nullptr);
 }
 
+// A resize reads the file too, but a preference rewrite it happens to read
+// is still reported to the host's check, which applies it.
+TEST_F(LatestInitData, ResizeAfterARewriteLeavesTheChangeToBeApplied) {
+    write_init_data("volunteer", prefs_show);
+    APP_INIT_DATA aid;
+    get_latest_init_data(aid);
+    write_init_data("volunteer", prefs_hide);
+    {
+        StderrCapture log;
+        app_graphics_resize(800, 600);
+    }
+    EXPECT_TRUE(init_data_file_changed());
+}
+
 // Same size, modification time a nanosecond later: still a change.
 TEST_F(LatestInitData, NanosecondsOfTheModificationTimeCount) {
     write_init_data("volunteer", prefs_hide);
