@@ -95,6 +95,11 @@ def layout(d, mode, source):
         f.write('pw\n')
     with open(os.path.join(d, 'cc_config.xml'), 'w') as f:
         f.write('<cc_config><log_flags><task/><task_debug/><slot_debug/></log_flags></cc_config>\n')
+    # Run whatever the machine's load: a shared test machine is never idle.
+    with open(os.path.join(d, 'global_prefs_override.xml'), 'w') as f:
+        f.write('<global_preferences>\n    <run_if_user_active>1</run_if_user_active>\n'
+                '    <suspend_cpu_usage>0</suspend_cpu_usage>\n    <max_ncpus_pct>100</max_ncpus_pct>\n'
+                '    <cpu_usage_limit>100</cpu_usage_limit>\n</global_preferences>\n')
     with open(os.path.join(d, ACCOUNT), 'w') as f:
         f.write('<account>\n    <master_url>%s</master_url>\n    <authenticator>0123456789abcdef'
                 '</authenticator>\n    <project_name>Tidewrack test</project_name>\n</account>\n' % URL)
