@@ -13,7 +13,7 @@ set -u
 mode=$1; build_dir=$(realpath "$2"); source_dir=$(realpath "$3")
 support=$source_dir/tests/support/boinc_client.py
 boinc=$(command -v boinc) || { echo "SKIP: the BOINC client (boinc) is not installed"; exit 0; }
-work=$(mktemp -d "${TMPDIR:-/tmp}/tidewrack-kit-XXXXXX")
+work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/tidewrack-kit-XXXXXX")")
 client_pid=""; task_pid=""; graphics_pid=""
 failures=0
 

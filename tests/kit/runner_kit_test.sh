@@ -5,7 +5,7 @@
 # the end, to a complete report.
 set -u
 build_dir=$(realpath "$1"); source_dir=$(realpath "$2")
-work=$(mktemp -d "${TMPDIR:-/tmp}/tidewrack-runner-kit-XXXXXX")
+work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/tidewrack-runner-kit-XXXXXX")")
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
