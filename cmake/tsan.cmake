@@ -1,11 +1,12 @@
-# The search-state handshake test, built alone with ThreadSanitizer: the two
+# The search-state handshake and search-record tests, built alone with ThreadSanitizer: the two
 # threads share nothing else, so any race it reports is in the handshake.
 find_package(GTest REQUIRED)
-enable_testing()
 
 add_executable(search_state_tsan_tests
   ${CMAKE_SOURCE_DIR}/src/core/search_state.cpp
-  ${CMAKE_SOURCE_DIR}/tests/unit/core_search_state_test.cpp)
+  ${CMAKE_SOURCE_DIR}/src/core/search_record.cpp
+  ${CMAKE_SOURCE_DIR}/tests/unit/core_search_state_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/unit/core_search_record_test.cpp)
 target_include_directories(search_state_tsan_tests PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(search_state_tsan_tests PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
 target_link_options(search_state_tsan_tests PRIVATE -fsanitize=thread)

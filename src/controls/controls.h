@@ -1,5 +1,5 @@
 // Keyboard and mouse controls (the framework's input callbacks, declared in
-// graphics2.h) and their input state.
+// platform/host_callbacks.h) and their input state.
 #pragma once
 
 extern bool ctrl_held;

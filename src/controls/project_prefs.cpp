@@ -11,6 +11,7 @@
 #include "parse.h"
 
 #include "graphics/frame.h"
+#include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
 
 bool static_decorations = true;

@@ -17,6 +17,6 @@ extern int punishment_code;          // PUNISHMENT_NONE at start
 // it carries <static_decorations>, to show_decorations. Graphics thread.
 void parse_projectd_prefs(const char* xml);
 
-// The framework's callback: reads the latest start-up data into
-// gfx_init_data and parses its preferences.
-void app_graphics_reread_prefs();
+// app_graphics_reread_prefs (declared in platform/host_callbacks.h) is here:
+// it reads the latest start-up data into gfx_init_data and parses its
+// preferences.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "boinc_api.h"
+#include "platform/host_callbacks.h"
 
 // View state.
 extern float sky_spin_rate;           // degrees per minute, 180 at start
@@ -31,10 +32,8 @@ extern bool show_clock;
 
 extern APP_INIT_DATA gfx_init_data;
 
-// The framework's callbacks (graphics2.h declares the others).
-void app_graphics_init();
-void app_graphics_render(int width, int height, double t);
-void app_graphics_resize(int width, int height);
+// app_graphics_init, app_graphics_render and app_graphics_resize are here;
+// platform/host_callbacks.h declares them.
 
 // Frame clock step: returns dt and sets `elapsed` (seconds since first frame).
 double advance_frame_clock(double t, double* elapsed);

@@ -1,5 +1,5 @@
 // boinc_init_graphics() on the 7.x API: start-up of the worker thread, then
-// the graphics host on the calling thread.
+// the display module on the calling thread.
 #include "platform/boinc_graphics.h"
 
 #include <pthread.h>
@@ -14,7 +14,7 @@
 
 #include "boinc_api.h"
 #include "error_numbers.h"
-#include "platform/graphics_host.h"
+#include "platform/display_loader.h"
 
 namespace {
 
@@ -23,8 +23,6 @@ pthread_cond_t startup_done_cond = PTHREAD_COND_INITIALIZER;
 bool startup_done = false;
 int startup_rc = 0;
 void (*worker_fn)() = nullptr;
-clockid_t worker_clock;
-bool have_worker_clock = false;
 
 void lower_to_idle_priority() {
     sched_param sp;
@@ -79,19 +77,12 @@ int boinc_init_graphics(void (*worker)()) {
         pthread_sigmask(SIG_SETMASK, &old, nullptr);
         return rc;
     }
-    have_worker_clock = (pthread_getcpuclockid(tid, &worker_clock) == 0);
+    display_module_args args = {};
+    args.size = sizeof args;
+    args.have_worker_clock = (pthread_getcpuclockid(tid, &args.worker_clock) == 0);
     pthread_detach(tid);
 
-    run_graphics_host();
+    run_display_module(args);
     fprintf(stderr, "Graphics event loop returned\n");
     return 0;
-}
-
-double display_cpu_seconds() {
-    static double worker_cpu = 0;   // kept if the worker's clock is gone
-    timespec ts;
-    if (have_worker_clock && clock_gettime(worker_clock, &ts) == 0)
-        worker_cpu = ts.tv_sec + ts.tv_nsec / 1e9;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9 - worker_cpu;
 }

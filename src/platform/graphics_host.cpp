@@ -15,9 +15,9 @@
 #include "boinc_api.h"
 #include "graphics2.h"
 #include "util.h"
-#include "controls/project_prefs.h"
 #include "platform/client_channel.h"
 #include "platform/frame_throttle.h"
+#include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
 
 // After the BOINC headers: X11's macros (Always, Status, ...) break them.
@@ -221,8 +221,16 @@ void create_window(int mode) {
     if (!glut_ready) init_glut();
     char title[256];
     window_title(title, sizeof title);
-    glutInitWindowPosition(window_x, window_y);
-    glutInitWindowSize(window_width, window_height);
+    if (screensaver_mode(mode)) {
+        // Made screen-sized at the corner: without a window manager,
+        // glutFullScreen alone leaves the window where it was made, shifted
+        // by its offset (at -50,-50 for a window made at 50,50).
+        glutInitWindowPosition(0, 0);
+        glutInitWindowSize(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+    } else {
+        glutInitWindowPosition(window_x, window_y);
+        glutInitWindowSize(window_width, window_height);
+    }
     window_id = glutCreateWindow(title);
     glutDisplayFunc(on_display);
     glutReshapeFunc(on_reshape);

@@ -1,6 +1,7 @@
-// The graphics host's internal seams between its files: start-up
-// (boinc_graphics.cpp), window and event loop (graphics_host.cpp) and input
-// (window_input.cpp). Graphics thread only, except where a line says so.
+// The graphics host's internal seams between its files: the display
+// module's entry (display_module.cpp), window and event loop
+// (graphics_host.cpp) and input (window_input.cpp). Graphics thread only,
+// except where a line says so.
 #pragma once
 
 // Runs the window and event loop on the calling thread. Returns when the
@@ -8,7 +9,8 @@
 // it never returns and the worker runs alone.
 void run_graphics_host();
 
-// Processor seconds the process has spent outside the worker thread.
+// Processor seconds the process has spent outside the worker thread (all of
+// them in a process without one).
 double display_cpu_seconds();
 
 // Full screen or blank screen is showing: input without Control ends it.

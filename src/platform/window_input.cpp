@@ -4,7 +4,7 @@
 // ends it instead.
 #include "platform/graphics_host.h"
 
-#include "graphics2.h"
+#include "platform/host_callbacks.h"
 #include "platform/keymap.h"
 
 #include <GL/freeglut.h>

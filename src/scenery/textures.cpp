@@ -8,7 +8,7 @@
 #include "boinc_api.h"
 #include "error_numbers.h"
 #include "graphics/overlay.h"
-#include "scenery/gl_context.h"
+#include "platform/gl_context.h"
 #include "scenery/jpeg_check.h"
 
 TEXTURE_DESC title_texture;

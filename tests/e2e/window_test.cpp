@@ -195,6 +195,8 @@ TEST_F(WindowTest, FullScreenEndsOnAPlainKeyButNotOnControlKey) {
     EXPECT_NE(client.log().find("boinc_app_key_press(): key 17 pressed."), std::string::npos);
     EXPECT_EQ(client.wait_for_graphics_reply(1), "") << "Control+B ended full screen";
     ASSERT_TRUE(find_window(display, title, &window));
+    EXPECT_EQ(window.x, 0) << "full screen covers the screen from its corner";
+    EXPECT_EQ(window.y, 0);
     EXPECT_EQ(window.width, screen_width);
     EXPECT_EQ(window.height, screen_height);
 

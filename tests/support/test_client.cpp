@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -90,6 +91,17 @@ void TestClient::write_init_data(const std::string& project_preferences) {
     }
 }
 
+bool TestClient::copy_program_into_slot() {
+    std::string copy = slot_file("tidewrack");
+    std::ifstream in(TIDEWRACK_EXE, std::ios::binary);
+    std::ofstream out(copy, std::ios::binary);
+    out << in.rdbuf();
+    out.close();
+    if (!in || !out || chmod(copy.c_str(), 0755) != 0) return false;
+    program = copy;
+    return true;
+}
+
 void TestClient::start(const char* display) {
     fflush(nullptr);
     child = fork();
@@ -97,7 +109,7 @@ void TestClient::start(const char* display) {
         if (chdir(slot_dir.c_str()) != 0) _exit(127);
         if (!display) unsetenv("DISPLAY");
         else if (*display) setenv("DISPLAY", display, 1);
-        execl(TIDEWRACK_EXE, TIDEWRACK_EXE, (char*)nullptr);
+        execl(program.c_str(), program.c_str(), (char*)nullptr);
         _exit(127);
     }
     if (shm) {

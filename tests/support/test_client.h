@@ -31,6 +31,11 @@ public:
     // when the volunteer changes them.
     void rewrite_init_data(const std::string& project_preferences);
 
+    // Runs a copy of the program in the slot instead of the build's own, so
+    // that nothing of the build directory lies beside it (no display module).
+    // False if the copy cannot be made.
+    bool copy_program_into_slot();
+
     // Starts the program in the slot. `display` is put into DISPLAY; nullptr
     // removes DISPLAY from the program's environment, "" keeps the test's.
     void start(const char* display = "");
@@ -59,6 +64,7 @@ private:
     void write_init_data(const std::string& project_preferences);
 
     std::string slot_dir;
+    std::string program = TIDEWRACK_EXE;
     std::string app_name;
     SHARED_MEM* shm = nullptr;
     pid_t child = 0;

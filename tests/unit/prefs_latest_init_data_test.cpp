@@ -15,6 +15,7 @@
 
 #include "controls/project_prefs.h"
 #include "graphics/frame.h"
+#include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
 #include "stderr_capture.h"
 

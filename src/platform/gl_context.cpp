@@ -1,5 +1,5 @@
-// GLX stays in this file: the rest of the scenery sees plain values.
-#include "scenery/gl_context.h"
+// GLX stays in the platform layer: the scenery sees plain values.
+#include "platform/gl_context.h"
 
 #include <GL/gl.h>
 #include <GL/glx.h>
