@@ -60,7 +60,7 @@ add() {   # add SOURCE PHYSICAL LOGICAL ROLE(main|file) REQUIRED(yes|expected)
 }
 add "$build_dir/tidewrack" "${app}_${version}_${platform}" "" main yes
 add "$build_dir/tidewrack_graphics" "${app}_graphics_${version}_${platform}" graphics_app file expected
-add "$build_dir/tidewrack_display.so" "${app}_display_${version}_${platform}.so" tidewrack_display.so file expected
+add "$build_dir/tidewrack_display.so" "${app}_display_${version}_${platform}.so" tidewrack_display.so file yes
 for picture in earthlights2 leftimage2; do
   add "$build_dir/$picture.jpg" "${picture}_${version}.jpg" "$picture.jpg" file yes
 done

@@ -40,8 +40,12 @@ bash "$source_dir/tools/package.sh" --from "$build_dir" "$work/kit" > "$work/pac
   { cat "$work/package.log"; give_up "tools/package.sh failed"; }
 version_dir=$(echo "$work"/kit/apps/tidewrack/*/x86_64-pc-linux-gnu)
 [ -f "$version_dir/version.xml" ] || give_up "no version.xml in the kit"
-graphics_name=$(grep -B1 '<logical_name>graphics_app</logical_name>' "$version_dir/version.xml" |
-                sed -n 's/.*<physical_name>\(.*\)<\/physical_name>.*/\1/p')
+physical_name() {   # physical_name LOGICAL_NAME: the app version's file of that logical name
+  grep -B1 "<logical_name>$1</logical_name>" "$version_dir/version.xml" |
+    sed -n 's/.*<physical_name>\(.*\)<\/physical_name>.*/\1/p'
+}
+graphics_name=$(physical_name graphics_app)
+module_name=$(physical_name tidewrack_display.so)
 shipped_libraries=$(sed -n 's/.*<physical_name>\(lib.*\.so\..*\)<\/physical_name>.*/\1/p' "$version_dir/version.xml")
 
 if [ "$mode" = anonymous ]; then source=(--anonymous "$work/kit/anonymous"); else source=(--app-version "$version_dir"); fi
@@ -64,10 +68,31 @@ done
 [ -n "$task_pid" ] || give_up "the task did not start within 60 s"
 echo "task started: pid $task_pid"
 
-# The computation: BOINC's API library from the project directory.
-sleep 1
-grep -q " $project_dir/libboinc_api.so.7\$" "/proc/$task_pid/maps" ||
-  fail "the computation does not map $project_dir/libboinc_api.so.7: $(grep -o '/[^ ]*libboinc_api[^ ]*' "/proc/$task_pid/maps" | sort -u)"
+# The files of the kit among those `binary` needs (all if it is omitted)
+# that process `pid` does not map from the project directory within 20 s.
+unmapped() {   # unmapped PID FILE [BINARY]
+  local pid=$1 files=$2 needed="" missing=""
+  [ -n "${3:-}" ] && needed=$(ldd "$3" | awk '{ print $1 }')
+  for _ in $(seq 100); do
+    missing=""
+    for file in $files; do
+      [ -z "$needed" ] || grep -qx "$file" <<< "$needed" || continue
+      grep -q " $project_dir/$file\$" "/proc/$pid/maps" 2>/dev/null || missing+=" $file"
+    done
+    [ -z "$missing" ] && break
+    sleep 0.2
+  done
+  echo "$missing"
+}
+
+# The computation: BOINC's API library from the project directory, and the
+# display module with the libraries it needs.
+missing=$(unmapped "$task_pid" libboinc_api.so.7)
+[ -z "$missing" ] || fail "the computation does not map$missing from the project directory"
+if [ -n "$module_name" ]; then
+  missing=$(unmapped "$task_pid" "$module_name")$(unmapped "$task_pid" "$shipped_libraries" "$project_dir/$module_name")
+  [ -z "$missing" ] || fail "the computation does not map$missing from the project directory"
+fi
 
 if [ -z "$graphics_name" ]; then
   echo "NOT CHECKED: the kit has no graphics program (graphics_app) yet"
@@ -91,16 +116,7 @@ else
         > "$work/graphics.log" 2>&1 &
       graphics_pid=$!
       disown "$graphics_pid"
-      needed=$(ldd "$graphics_path" | awk '{ print $1 }')
-      for _ in $(seq 100); do
-        missing=""
-        for library in $shipped_libraries; do
-          grep -qx "$library" <<< "$needed" || continue
-          grep -q " $project_dir/$library\$" "/proc/$graphics_pid/maps" 2>/dev/null || missing+=" $library"
-        done
-        [ -z "$missing" ] && break
-        sleep 0.2
-      done
+      missing=$(unmapped "$graphics_pid" "$shipped_libraries" "$graphics_path")
       [ -z "$missing" ] || fail "the graphics program does not map from the project directory:$missing ($(cat "$work/graphics.log"))"
       stop "$graphics_pid"
     fi
