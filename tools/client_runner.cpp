@@ -4,7 +4,8 @@
 // memory), starts the program in the slot, sends heartbeats, shows the
 // progress the program reports, and carries out a script of client actions:
 // suspend / resume / quit / abort / kill / restart, the graphics messages, and
-// new project preferences.
+// new project preferences. Like a volunteer's Manager and screensaver it
+// also starts and stops the separate graphics program in the slot.
 //
 // Like a real client it never restarts the program on its own: after a quit,
 // a kill or Ctrl+C the task stays in the slot, and a scripted `restart` or a
@@ -62,10 +63,14 @@ const char* const usage_text =
     "                        DIR/version.xml names (tools/package.sh writes one in\n"
     "                        OUT/apps/tidewrack/VERSION/PLATFORM), copied into the\n"
     "                        project directory and linked into the slot under\n"
-    "                        their logical names, as the client does\n"
+    "                        their logical names, as the client does; the\n"
+    "                        graphics program is its file graphics_app\n"
     "  --app-info DIR        the same from DIR/app_info.xml (the anonymous platform;\n"
     "                        tools/package.sh writes one in OUT/anonymous)\n"
     "  --no-display          start the program without DISPLAY in its environment\n"
+    "  --slot-number N       the slot's number in init_data.xml (default 0)\n"
+    "  --graphics-app PATH   graphics program (default: tidewrack_graphics beside\n"
+    "                        this runner)\n"
     "\n"
     "Start-up data (init_data.xml):\n"
     "  --user NAME           volunteer's name (default \"Test Volunteer\")\n"
@@ -90,6 +95,14 @@ const char* const usage_text =
     "                          blank, reread, gquit           (gquit = <mode_quit/>)\n"
     "                          prefs=XML                      rewrite init_data.xml\n"
     "                                                         with new preferences\n"
+    "                          show-graphics                  start the graphics\n"
+    "                                                         program in the slot in\n"
+    "                                                         a window, as \"Show\n"
+    "                                                         graphics\" does\n"
+    "                          screensaver                    start it with\n"
+    "                                                         --fullscreen, as a\n"
+    "                                                         screensaver does\n"
+    "                          stop-graphics                  end it (SIGTERM)\n"
     "  --max-time S          kill the program after S seconds (default: no limit)\n"
     "\n"
     "Output:\n"
@@ -98,6 +111,8 @@ const char* const usage_text =
     "\n"
     "Reports: every message sent, each checkpoint and fraction done reported,\n"
     "graphics replies, the exit status and the content of boinc_finish_called.\n"
+    "The graphics program ends by itself once the task has ended; the runner waits\n"
+    "for it (up to 20 s) before it exits.\n"
     "Exit status: that of the program's last run (128 + signal if it was killed),\n"
     "125 if the runner itself failed, 2 for bad usage.\n";
 
@@ -117,8 +132,9 @@ struct script_step {
 };
 
 // Options.
-std::string run_dir = "run", slot_dir, project_dir, app_path, images_dir;
+std::string run_dir = "run", slot_dir, project_dir, app_path, images_dir, graphics_path;
 std::string app_version_xml, app_info_xml;   // --app-version, --app-info
+int slot_number = 0;
 bool fresh = false, no_display = false, plain_output = false;
 std::string user_name = "Test Volunteer", team_name = "Tidewrack Testers";
 double total_credit = 12345.67, avg_credit = 89.01, checkpoint_period = 60;
@@ -346,6 +362,7 @@ bool load_app_version() {
             return false;
         }
         if (f.main_program) app_path = project_dir + "/" + f.physical;
+        if (f.open_name == "graphics_app") graphics_path = project_dir + "/" + f.physical;
         main_found = main_found || f.main_program;
         app_version_files.push_back(f);
     }
@@ -421,7 +438,7 @@ void fill_init_data() {
     init_data.checkpoint_period = checkpoint_period;
     init_data.shmem_seg_name = -1;   // the mmap'ed file boinc_mmap_file
     init_data.client_pid = getpid();
-    init_data.slot = 0;
+    init_data.slot = slot_number;
     init_data.fraction_done_start = 0;
     init_data.fraction_done_end = 1;
     init_data.ncpus = 1;
@@ -582,6 +599,70 @@ void kill_app(const char* why) {
     say("SIGKILL (%s)\n", why);
 }
 
+// ---- the graphics program ---------------------------------------------------
+
+// As a volunteer's Manager ("Show graphics") and screensaver start it: the
+// slot as working directory, no arguments or --fullscreen.
+pid_t graphics_child = 0;
+const double graphics_end_wait = 20;   // it ends 10 s after the task's last update
+
+void start_graphics(bool fullscreen) {
+    if (graphics_child) {
+        say("the graphics program already runs (pid %d)\n", (int)graphics_child);
+        return;
+    }
+    fflush(stdout);
+    pid_t pid = fork();
+    if (pid < 0) {
+        say("cannot start the graphics program: %s\n", strerror(errno));
+        return;
+    }
+    if (pid == 0) {
+        setpgid(0, 0);
+        signal(SIGINT, SIG_DFL);
+        signal(SIGTERM, SIG_DFL);
+        if (chdir(slot_dir.c_str())) _exit(127);
+        if (fullscreen) execl(graphics_path.c_str(), graphics_path.c_str(), "--fullscreen", (char*)nullptr);
+        else execl(graphics_path.c_str(), graphics_path.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    graphics_child = pid;
+    say("graphics program started%s in %s, pid %d\n", fullscreen ? " with --fullscreen" : "",
+        slot_dir.c_str(), (int)pid);
+}
+
+void stop_graphics() {
+    if (!graphics_child) {
+        say("stop-graphics: the graphics program is not running\n");
+        return;
+    }
+    kill(graphics_child, SIGTERM);
+    say("sent SIGTERM to the graphics program\n");
+}
+
+bool reap_graphics(bool block) {
+    int status;
+    if (!graphics_child || waitpid(graphics_child, &status, block ? 0 : WNOHANG) != graphics_child)
+        return false;
+    graphics_child = 0;
+    if (WIFEXITED(status)) say("graphics program: exit status %d\n", WEXITSTATUS(status));
+    else say("graphics program: killed by signal %d\n", WTERMSIG(status));
+    return true;
+}
+
+// The graphics program notices the end of the task by itself.
+void wait_for_graphics_end() {
+    double deadline = now() + graphics_end_wait;
+    while (graphics_child && now() < deadline && !interrupts) {
+        if (reap_graphics(false)) return;
+        usleep(50000);
+    }
+    if (!graphics_child) return;
+    kill(graphics_child, SIGKILL);
+    say("SIGKILL to the graphics program (still running %.0f s after the task)\n", graphics_end_wait);
+    reap_graphics(true);
+}
+
 // ---- the script -------------------------------------------------------------
 
 // WHEN: T | ckpt:N[+T] | frac:X[+T]
@@ -609,7 +690,8 @@ bool parse_when(const std::string& when, script_step& step) {
 
 bool known_command(const std::string& c) {
     static const char* const names[] = {"suspend", "resume", "quit", "abort", "kill", "restart", "window",
-                                        "fullscreen", "hide", "blank", "reread", "gquit"};
+                                        "fullscreen", "hide", "blank", "reread", "gquit",
+                                        "show-graphics", "screensaver", "stop-graphics"};
     for (const char* n : names)
         if (c == n) return true;
     return c.rfind("prefs=", 0) == 0;
@@ -637,6 +719,14 @@ void run_command(const std::string& c) {
     if (c == "restart") {
         if (task_over()) say("restart: the task is over, nothing to restart\n");
         else start_app();
+        return;
+    }
+    if (c == "show-graphics" || c == "screensaver") {
+        start_graphics(c == "screensaver");
+        return;
+    }
+    if (c == "stop-graphics") {
+        stop_graphics();
         return;
     }
     if (c.rfind("prefs=", 0) == 0) {
@@ -726,6 +816,7 @@ int run() {
     for (;;) {
         handle_interrupts();
         run_due_steps();
+        reap_graphics(false);
         if (child) {
             supervise();
             if (reap_app() && (interrupts || !restart_pending())) break;
@@ -736,6 +827,7 @@ int run() {
     }
     clear_bar();
     save_task_state();
+    wait_for_graphics_end();
     return last_status;
 }
 
@@ -772,6 +864,12 @@ int parse_options(int argc, char** argv) {
         else if (a == "--slot") slot_opt = argv[++i];
         else if (a == "--project") project_opt = argv[++i];
         else if (a == "--app") app_path = argv[++i];
+        else if (a == "--graphics-app") graphics_path = argv[++i];
+        else if (a == "--slot-number") {
+            if (!parse_number(argv[++i], number) || number < 0 || number != (int)number)
+                return usage_error("not a slot number: %s", argv[i]);
+            slot_number = (int)number;
+        }
         else if (a == "--images") images_dir = argv[++i];
         else if (a == "--app-version") app_version_xml = std::string(argv[++i]) + "/version.xml";
         else if (a == "--app-info") app_info_xml = std::string(argv[++i]) + "/app_info.xml";
@@ -799,6 +897,7 @@ int parse_options(int argc, char** argv) {
     slot_dir = slot_opt.empty() ? run_dir + "/slot" : slot_opt;
     project_dir = project_opt.empty() ? run_dir + "/project" : project_opt;
     if (app_path.empty()) app_path = own_dir() + "/tidewrack";
+    if (graphics_path.empty()) graphics_path = own_dir() + "/tidewrack_graphics";
     return 0;
 }
 
@@ -815,6 +914,7 @@ bool settle_paths() {
     slot_dir = absolute(slot_dir);
     project_dir = absolute(project_dir);
     app_path = absolute(app_path);
+    graphics_path = absolute(graphics_path);
     return true;
 }
 

@@ -46,23 +46,16 @@ version=$major.$(printf '%02d' "$minor")
 version_num=$((major * 100 + 10#$minor))
 
 # Every file of the app version: source, physical name, logical name, role.
-# Files the graphics program brings are listed as expected until it is built.
 entries=()
-missing=()
-add() {   # add SOURCE PHYSICAL LOGICAL ROLE(main|file) REQUIRED(yes|expected)
-  if [ -f "$1" ]; then
-    entries+=("$1|$2|$3|$4")
-  elif [ "$5" = yes ]; then
-    fail "$1 is missing"
-  else
-    missing+=("$1 (logical name ${3:-$2})")
-  fi
+add() {   # add SOURCE PHYSICAL LOGICAL ROLE(main|file)
+  [ -f "$1" ] || fail "$1 is missing"
+  entries+=("$1|$2|$3|$4")
 }
-add "$build_dir/tidewrack" "${app}_${version}_${platform}" "" main yes
-add "$build_dir/tidewrack_graphics" "${app}_graphics_${version}_${platform}" graphics_app file expected
-add "$build_dir/tidewrack_display.so" "${app}_display_${version}_${platform}.so" tidewrack_display.so file yes
+add "$build_dir/tidewrack" "${app}_${version}_${platform}" "" main
+add "$build_dir/tidewrack_graphics" "${app}_graphics_${version}_${platform}" graphics_app file
+add "$build_dir/tidewrack_display.so" "${app}_display_${version}_${platform}.so" tidewrack_display.so file
 for picture in earthlights2 leftimage2; do
-  add "$build_dir/$picture.jpg" "${picture}_${version}.jpg" "$picture.jpg" file yes
+  add "$build_dir/$picture.jpg" "${picture}_${version}.jpg" "$picture.jpg" file
 done
 
 # The API version we build against: the headers' version, which must be the
@@ -222,7 +215,3 @@ install -m 755 "$source_dir/tools/validate_report.py" "$out/validate_report.py"
 
 echo "Kit written to $out:"
 (cd "$out" && find . -type f | sort | sed 's/^\.\//  /')
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "MISSING from the app version (not built yet):"
-  printf '  %s\n' "${missing[@]}"
-fi

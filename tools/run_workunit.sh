@@ -2,7 +2,9 @@
 # Runs one work unit from scratch the way the BOINC client does: installs what
 # is missing, builds, prepares a fresh slot in ./run and runs the program there
 # under the client runner, with a progress display. With a display ($DISPLAY
-# set) the sky window is shown; without one only the computation runs.
+# set) the sky is shown by the graphics program in the slot, as a volunteer's
+# "Show graphics" shows it; --in-process shows the computation's own window
+# instead. Without a display only the computation runs.
 # Ctrl+C asks the program to quit at once; tools/run_workunit.sh --resume goes
 # on from the last checkpoint.
 # Other options are passed to the runner (build/tidewrack_client --help).
@@ -10,10 +12,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 fresh=(--fresh)
-if [ "${1:-}" = "--resume" ]; then
-  fresh=()
+in_process=no
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --resume) fresh=() ;;
+    --in-process) in_process=yes ;;
+    *) break ;;
+  esac
   shift
-fi
+done
 
 bash tools/install_deps.sh
 echo "Building (log in build.log)..."
@@ -21,9 +28,13 @@ bash tools/build.sh
 
 window=()
 if [ -n "${DISPLAY:-}" ]; then
-  # Under a client the graphics start hidden; ask for the window as the
-  # client's "Show graphics" button does.
-  window=(--at 0 window)
+  if [ "$in_process" = yes ]; then
+    # The computation's own display starts hidden under a client; ask for it.
+    window=(--at 0 window)
+  else
+    # As "Show graphics" does: the graphics program in the slot.
+    window=(--at 0 show-graphics)
+  fi
 fi
 
 status=0

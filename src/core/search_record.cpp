@@ -6,6 +6,21 @@ namespace {
 
 const int read_attempts = 100;
 
+// Moves the sequence from even to odd; false when another write holds it.
+bool claim_record(search_record* record, uint32_t& seq) {
+    seq = record->sequence.load(std::memory_order_relaxed);
+    return !(seq & 1) && record->sequence.compare_exchange_strong(seq, seq + 1, std::memory_order_acquire,
+                                                                  std::memory_order_relaxed);
+}
+
+void store_status(search_record* record, const search_snapshot& s) {
+    record->update_time.store(s.update_time, std::memory_order_release);
+    record->fraction_done.store(s.fraction_done, std::memory_order_release);
+    record->cpu_time.store(s.cpu_time, std::memory_order_release);
+    record->suspended.store(s.suspended, std::memory_order_release);
+    record->ending.store(s.ending, std::memory_order_release);
+}
+
 }  // namespace
 
 void init_search_record(search_record* record) {
@@ -25,22 +40,24 @@ void init_search_record(search_record* record) {
     record->magic.store(search_record_magic, std::memory_order_release);
 }
 
+bool write_search_status(search_record* record, const search_snapshot& s) {
+    uint32_t seq;
+    if (!claim_record(record, seq)) return false;
+    store_status(record, s);
+    record->sequence.store(seq + 2, std::memory_order_release);
+    return true;
+}
+
 bool write_search_record(search_record* record, const search_snapshot& s) {
-    uint32_t seq = record->sequence.load(std::memory_order_relaxed);
-    if ((seq & 1) || !record->sequence.compare_exchange_strong(seq, seq + 1, std::memory_order_acquire,
-                                                               std::memory_order_relaxed))
-        return false;
+    uint32_t seq;
+    if (!claim_record(record, seq)) return false;
     // Release stores and acquire loads of the fields: a reader that sees any
     // field of this write also sees the odd sequence before it, and retries.
-    record->update_time.store(s.update_time, std::memory_order_release);
-    record->fraction_done.store(s.fraction_done, std::memory_order_release);
-    record->cpu_time.store(s.cpu_time, std::memory_order_release);
+    store_status(record, s);
     record->target_ra.store(s.target_ra, std::memory_order_release);
     record->target_dec.store(s.target_dec, std::memory_order_release);
     record->target_index.store(s.target_index, std::memory_order_release);
     record->n_searched.store(s.n_searched, std::memory_order_release);
-    record->suspended.store(s.suspended, std::memory_order_release);
-    record->ending.store(s.ending, std::memory_order_release);
     record->sequence.store(seq + 2, std::memory_order_release);
     return true;
 }

@@ -22,9 +22,11 @@
 //   suspended        timer refresh                     the "suspended" notice
 //   ending           before the process ends           the graphics program ends
 //
-// Writes come from the worker (each new target) and from the library's
-// once-a-second timer callback, which may run on another thread or interrupt
-// the worker. A write first claims the record by moving the sequence from
+// Writes come from the worker (each new target: every field) and from the
+// library's once-a-second timer callback, which may run on another thread or
+// interrupt the worker (the status only: time, fraction, CPU, suspended,
+// ending; it leaves the target to the worker, so it can never put back an
+// older one). A write first claims the record by moving the sequence from
 // even to odd; a writer that finds it claimed gets false and may try again
 // (the timer simply skips that refresh). Every field is an atomic, so the
 // record is race-free between processes too; the sequence orders them.
@@ -77,6 +79,11 @@ void init_search_record(search_record* record);
 // Computation: stores `s` as one consistent update. Returns false, storing
 // nothing, when another write holds the record.
 bool write_search_record(search_record* record, const search_snapshot& s);
+
+// Computation: stores the status fields of `s` (update_time, fraction_done,
+// cpu_time, suspended, ending) as one update, the target fields untouched.
+// Returns false, storing nothing, when another write holds the record.
+bool write_search_status(search_record* record, const search_snapshot& s);
 
 enum { RECORD_READ = 0, RECORD_REFUSED = 1, RECORD_BUSY = 2 };
 

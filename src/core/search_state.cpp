@@ -6,6 +6,7 @@ std::atomic<int> target_state{TARGET_NONE};
 std::atomic<bool> search_started{false};
 std::atomic<int> n_searched{0};
 std::atomic<double> fraction_done{0.0};
+std::atomic<bool> task_suspended{false};
 
 void set_search_target(float ra, float dec) {
     search_ra.store(ra, std::memory_order_relaxed);

@@ -9,6 +9,9 @@
 //   n_searched      read_checkpoint, set_search_target write_checkpoint, panel
 //                   (both on the worker thread)
 //   fraction_done   worker, before each pulsar         user panel
+//   task_suspended  a graphics program's record feed   search panel notice
+//                   (the in-process display never sets it: a suspended
+//                   task there draws nothing at all)
 //
 // No lock is taken. Each field is a single-value atomic. The position is
 // stored before TARGET_NEW (release) and the graphics thread loads the state
@@ -27,6 +30,7 @@ extern std::atomic<int> target_state;
 extern std::atomic<bool> search_started;
 extern std::atomic<int> n_searched;
 extern std::atomic<double> fraction_done;
+extern std::atomic<bool> task_suspended;
 
 // Worker thread: publishes the pulsar about to be searched.
 void set_search_target(float ra, float dec);

@@ -9,6 +9,7 @@
 #include "filesys.h"
 #include "util.h"
 #include "core/checkpoint.h"
+#include "core/search_publisher.h"
 #include "core/search_state.h"
 #include "sky/catalogues.h"
 
@@ -33,6 +34,7 @@ thread_local volatile double busy_product = 0;
 // finishes: a critical section keeps the suspend from taking hold.
 [[noreturn]] void finish(int status) {
     boinc_begin_critical_section();
+    publish_search_ending();
     boinc_finish(status);
     exit(status);   // not reached: boinc_finish ends the process
 }
@@ -84,6 +86,7 @@ void search(int i_start) {
         boinc_fraction_done(x);
         if (boinc_time_to_checkpoint()) write_checkpoint(i);
         set_search_target(pulsar_list[i].ra, pulsar_list[i].dec);
+        publish_search_target(i);
         busy_work(busy_iterations_per_pulsar);
     }
 }
@@ -120,6 +123,7 @@ void worker() {
     boinc_get_init_data(init_data);
     write_header(out);
     fflush(NULL);
+    start_publishing_search();
     search(resume());
     write_summary(out);
     fclose(out);

@@ -102,7 +102,21 @@ void draw_user_panel() {
     end_overlay();
 }
 
+namespace {
+
+// Above the search panel: a suspended task says so.
+void draw_suspended_notice() {
+    begin_overlay();
+    set_panel_colour();
+    glRasterPos3f(0.87f, 7 * line_step, panel_depth);
+    draw_text("Suspended", panel_font);
+    end_overlay();
+}
+
+}  // namespace
+
 void draw_search_panel(double t) {
+    if (task_suspended.load()) draw_suspended_notice();
     if (!search_started.load() || !show_decorations) return;
     char line[255];
     panel_writer panel{0.87f, 6 * line_step};

@@ -17,8 +17,10 @@
 #include "util.h"
 #include "platform/client_channel.h"
 #include "platform/frame_throttle.h"
+#include "platform/graphics_program.h"
 #include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
+#include "platform/window_properties.h"
 
 // After the BOINC headers: X11's macros (Always, Status, ...) break them.
 #include <GL/freeglut.h>
@@ -47,6 +49,15 @@ const int glx_bad_drawable = 2;   // GLXBadDrawable, after the GLX error base
 int window_x = 50, window_y = 50;
 int window_width = window_start_width, window_height = window_start_height;
 FrameThrottle throttle;
+
+// A graphics program of its own (run_graphics_program) rather than a display
+// inside the computation: it ends when its window goes or input ends full
+// screen, and calls its step on every tick.
+bool separate_program = false;
+bool program_fullscreen = false;
+bool (*program_step)(double now) = nullptr;
+int program_argc = 0;
+char** program_argv = nullptr;
 
 // The worker ends the process with exit() (inside boinc_finish). The exit
 // handlers, freeglut's among them, must not run while this thread is inside
@@ -187,7 +198,7 @@ void on_window_status(int state) {
 void window_closed_by_user() {
     window_id = 0;
     window_visible = false;
-    if (boinc_is_standalone()) loop_ended = true;
+    if (separate_program || boinc_is_standalone()) loop_ended = true;
     else current_mode = MODE_HIDE_GRAPHICS;   // acknowledged at the next tick
 }
 
@@ -251,6 +262,7 @@ void create_window(int mode) {
     // Again after each new context, so that it runs before any exit handler
     // the OpenGL driver registered meanwhile.
     atexit(park_display_at_exit);
+    if (separate_program) set_window_identity(x_display, x_window, program_argc, program_argv);
     app_graphics_init();   // the new window's context is current
 }
 
@@ -328,6 +340,10 @@ void tick(double now) {
         set_mode(requested_mode);
         requested_mode = -1;
     }
+    if (program_step && !program_step(now)) {
+        loop_ended = true;
+        return;
+    }
     serve_client();
     check_prefs_file(now);
     draw_frame();
@@ -356,7 +372,8 @@ void wait_for_input(double deadline, int connection) {
 
 void event_loop() {
     lock_display();
-    set_mode(boinc_is_standalone() ? MODE_WINDOW : MODE_HIDE_GRAPHICS);
+    if (separate_program) set_mode(program_fullscreen ? MODE_FULLSCREEN : MODE_WINDOW);
+    else set_mode(boinc_is_standalone() ? MODE_WINDOW : MODE_HIDE_GRAPHICS);
     unlock_display();
     double next_tick = dtime();
     while (!loop_ended) {
@@ -380,6 +397,10 @@ void event_loop() {
 bool screensaver_showing() { return window_id != 0 && screensaver_mode(current_mode); }
 
 void end_screensaver() {
+    if (separate_program) {
+        loop_ended = true;   // a screensaver's program ends on input
+        return;
+    }
     requested_mode = boinc_is_standalone() ? MODE_WINDOW : MODE_HIDE_GRAPHICS;
 }
 
@@ -391,4 +412,19 @@ void run_graphics_host() {
         park_forever();
     }
     event_loop();
+}
+
+int run_graphics_program(int argc, char** argv, bool fullscreen, bool (*step)(double now)) {
+    separate_program = true;
+    program_fullscreen = fullscreen;
+    program_step = step;
+    program_argc = argc;
+    program_argv = argv;
+    graphics_thread = pthread_self();
+    if (!display_usable()) {
+        fprintf(stderr, "GFX: no display available - nothing to show\n");
+        return 1;
+    }
+    event_loop();
+    return 0;
 }

@@ -17,20 +17,6 @@ namespace {
 
 using namespace e2e;
 
-std::string find_in_path(const std::string& name) {
-    const char* path = getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        std::string candidate = dirs.substr(start, end - start) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
-        start = end + 1;
-    }
-    return "";
-}
-
 TEST(RealClient, FinishesAWorkUnitFromACheckpointNearTheEnd) {
     std::string boinc = find_in_path("boinc");
     if (boinc.empty()) GTEST_SKIP() << "the BOINC client (boinc) is not installed";

@@ -259,6 +259,16 @@ TEST_F(OverlayPanels, SearchPanelShowsTargetCountClockAndVersion) {
                   search_line(4, " 12:34:56 GMT"), version_line("tidewrack 4.87")});
 }
 
+// A graphics program beside a suspended task: the notice stands above the
+// search panel, also before the first target and with the panels hidden.
+TEST_F(OverlayPanels, SuspendedTaskIsNotedAboveTheSearchPanel) {
+    task_suspended = true;
+    show_decorations = false;
+    expect_draws([] { draw_search_panel(0); }, {search_line(-1, "Suspended")});
+    task_suspended = false;
+    EXPECT_TRUE(glyphs_of([] { draw_search_panel(0); }).empty());
+}
+
 TEST_F(OverlayPanels, ClockLineAtMidnightAndPast2038WithTheClockOffset) {
     start_search();
     show_clock = true;

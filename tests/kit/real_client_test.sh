@@ -95,7 +95,7 @@ if [ -n "$module_name" ]; then
 fi
 
 if [ -z "$graphics_name" ]; then
-  echo "NOT CHECKED: the kit has no graphics program (graphics_app) yet"
+  fail "the kit has no graphics program (graphics_app)"
 else
   [ "$graphics_path" = "$project_dir/$graphics_name" ] ||
     fail "get_results offers graphics program '$graphics_path', not $project_dir/$graphics_name"

@@ -1,6 +1,7 @@
 #include "slot.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -93,6 +94,101 @@ runner_result run_client(const run_dir& dir, const std::vector<std::string>& arg
     std::string line;
     while (std::getline(in, line)) r.lines.push_back(line);
     return r;
+}
+
+namespace {
+
+std::vector<std::string> runner_argv(const run_dir& dir, const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {TIDEWRACK_BINARY_DIR "/tidewrack_client", "--dir", dir.root,
+                                     "--app", TIDEWRACK_EXE, "--no-display", "--plain"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
+}  // namespace
+
+background_runner::background_runner(const run_dir& dir, const std::vector<std::string>& args)
+    : background_process(runner_argv(dir, args), dir.root + "/runner.txt") {}
+
+std::string find_in_path(const std::string& name) {
+    const char* path = getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string candidate = dirs.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+background_process::background_process(const std::vector<std::string>& argv, const std::string& output,
+                                       const std::string& cwd, bool keep_display)
+    : output_path(output) {
+    fflush(nullptr);
+    pid = fork();
+    if (pid == 0) {
+        int fd = open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0) _exit(126);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        if (!cwd.empty() && chdir(cwd.c_str())) _exit(126);
+        if (!keep_display) unsetenv("DISPLAY");
+        std::vector<char*> a;
+        for (const std::string& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+        a.push_back(nullptr);
+        execv(a[0], a.data());
+        _exit(127);
+    }
+}
+
+background_process::~background_process() {
+    // Ctrl+C asks the program to quit, a second one kills it.
+    for (int attempt = 0; attempt < 2 && running(); attempt++) {
+        kill(pid, SIGINT);
+        wait(20);
+    }
+    if (running()) {
+        kill(pid, SIGKILL);
+        wait(5);
+    }
+}
+
+bool background_process::running() {
+    if (pid <= 0) return false;
+    int s;
+    if (waitpid(pid, &s, WNOHANG) != pid) return true;
+    status = WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s);
+    pid = 0;
+    return false;
+}
+
+int background_process::wait(double timeout_seconds) {
+    for (double waited = 0; running(); waited += 0.05) {
+        if (waited > timeout_seconds) return -1;
+        usleep(50 * 1000);
+    }
+    return status;
+}
+
+runner_result background_process::result() const {
+    runner_result r;
+    r.exit_code = status;
+    std::istringstream in(read_file(output_path));
+    std::string line;
+    while (std::getline(in, line)) r.lines.push_back(line);
+    return r;
+}
+
+bool background_process::wait_for_line(const std::string& needle, double timeout_seconds) {
+    for (double waited = 0;; waited += 0.1) {
+        bool alive = running();
+        if (count_lines(result(), needle) > 0) return true;
+        if (!alive || waited > timeout_seconds) return false;
+        usleep(100 * 1000);
+    }
 }
 
 std::vector<double> reported_fractions(const runner_result& r, int episode) {

@@ -37,6 +37,42 @@ struct runner_result {
 // with plain progress lines; `args` are further runner options.
 runner_result run_client(const run_dir& dir, const std::vector<std::string>& args);
 
+// A command in the background, started in `cwd` (the test's own if empty)
+// with the test's DISPLAY unless `keep_display` is false; its standard output
+// and error go to `output_path`. Stopped when the object goes, as Ctrl+C
+// stops it (twice, then SIGKILL).
+class background_process {
+public:
+    background_process(const std::vector<std::string>& argv, const std::string& output_path,
+                       const std::string& cwd = "", bool keep_display = true);
+    ~background_process();
+    background_process(const background_process&) = delete;
+    background_process& operator=(const background_process&) = delete;
+    bool running();
+    // The exit status (128 + signal if killed), -1 at the timeout.
+    int wait(double timeout_seconds);
+    // What it has printed so far, line by line, with the exit status.
+    runner_result result() const;
+    // Waits until a line contains `needle`; false at the timeout or once
+    // the process has ended without printing it.
+    bool wait_for_line(const std::string& needle, double timeout_seconds);
+
+private:
+    int pid = 0;
+    int status = -1;
+    std::string output_path;
+};
+
+// The client runner in the background, for tests that look at windows while
+// it runs: the graphics program it starts keeps the test's DISPLAY, the
+// computation runs without one (--no-display). Output in root/runner.txt.
+struct background_runner : background_process {
+    background_runner(const run_dir& dir, const std::vector<std::string>& args);
+};
+
+// The path of an executable found in PATH, or "".
+std::string find_in_path(const std::string& name);
+
 // Runs a command in `cwd` with DISPLAY removed from its environment; returns
 // its exit status (128 + signal if killed) and its output in `output`.
 int run_command(const std::string& cwd, const std::vector<std::string>& argv, std::string& output);

@@ -118,6 +118,20 @@ void TestClient::start(const char* display) {
     }
 }
 
+void TestClient::start_graphics(const std::string& argv0, const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(argv0.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    fflush(nullptr);
+    child = fork();
+    if (child == 0) {
+        if (chdir(slot_dir.c_str()) != 0) _exit(127);
+        execv(TIDEWRACK_GRAPHICS_EXE, argv.data());
+        _exit(127);
+    }
+}
+
 void TestClient::send_heartbeats() {
     while (heartbeat_running) {
         shm->heartbeat.send_msg("<heartbeat/>");
@@ -174,6 +188,13 @@ std::string TestClient::wait_for_graphics_reply(double timeout_seconds) {
 
 std::string TestClient::log() const {
     std::ifstream in(slot_file("stderr.txt"));
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string TestClient::graphics_log() const {
+    std::ifstream in(slot_file("stderrgfx.txt"));
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 struct SHARED_MEM;
 
@@ -39,6 +40,10 @@ public:
     // Starts the program in the slot. `display` is put into DISPLAY; nullptr
     // removes DISPLAY from the program's environment, "" keeps the test's.
     void start(const char* display = "");
+    // Starts the graphics program in the slot instead, as a client's "Show
+    // graphics" or a screensaver does, with `argv0` as its argv[0] and
+    // `args` after it; DISPLAY as the test's.
+    void start_graphics(const std::string& argv0, const std::vector<std::string>& args = {});
 
     pid_t pid() const { return child; }
     bool running();
@@ -55,6 +60,8 @@ public:
 
     // stderr.txt of the slot as it is now.
     std::string log() const;
+    // stderrgfx.txt, the graphics program's log.
+    std::string graphics_log() const;
     // Waits until stderr.txt contains `text`; false at the timeout or when
     // the program has ended without writing it.
     bool wait_for_log(const std::string& text, double timeout_seconds);

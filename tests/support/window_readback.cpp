@@ -5,15 +5,20 @@
 #include <X11/Xutil.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <utility>
 #include <vector>
+
+#include "test_client.h"
 
 const box title_box = {0.42, 0.75, 0.90, 1.0};
 const box user_panel_box = {0.0, 0.45, 0.04, 0.18};
 const box search_panel_box = {0.85, 1.0, 0.06, 0.21};
 const box ripple_box = {0.0, 0.2, 0.72, 1.0};
 const box centre_box = {0.4, 0.6, 0.4, 0.6};
+const box percent_line_box = {0.02, 0.40, 0.015, 0.052};
+const box open_sky_box = {0.0, 1.0, 0.22, 0.85};
 
 window_readback::~window_readback() {
     if (image) XDestroyImage(image);
@@ -105,6 +110,43 @@ int window_readback::differing(const window_readback& other, const box& where) c
     for (int y = r.y0; y < r.y1; ++y)
         for (int x = r.x0; x < r.x1; ++x) n += XGetPixel(image, x, y) != XGetPixel(other.image, x, y);
     return n;
+}
+
+int class_changes(const window_readback& a, const window_readback& b, const box& where, const pixel_class& is) {
+    if (!a.valid() || !b.valid() || a.width() != b.width() || a.height() != b.height()) return -1;
+    pixel_range r = range_of(where, a.width(), a.height());
+    int n = 0;
+    for (int y = r.y0; y < r.y1; ++y)
+        for (int x = r.x0; x < r.x1; ++x) {
+            int r1, g1, b1, r2, g2, b2;
+            a.pixel(x, y, &r1, &g1, &b1);
+            b.pixel(x, y, &r2, &g2, &b2);
+            n += is(r1, g1, b1) != is(r2, g2, b2);
+        }
+    return n;
+}
+
+bool watch_window(Display* display, const WindowInfo& window, double seconds, window_readback* px,
+                  const std::function<bool(const window_readback&)>& seen) {
+    double end = test_clock() + seconds;
+    while (test_clock() < end) {
+        if (px->grab(display, window) && seen(*px)) return true;
+        usleep(250 * 1000);
+    }
+    return false;
+}
+
+std::string watch_live_search(Display* display, const WindowInfo& window, double seconds, window_readback* last) {
+    window_readback first;
+    if (!watch_window(display, window, seconds, &first, [](const window_readback& px) {
+            return px.count(open_sky_box, gunsight_orange) > 20 && px.count(percent_line_box, panel_blue) > 30;
+        }))
+        return "no gunsight with a percentage line";
+    if (!watch_window(display, window, seconds, last, [&](const window_readback& px) {
+            return class_changes(first, px, percent_line_box, panel_blue) > 10;
+        }))
+        return "the percentage line does not change";
+    return "";
 }
 
 void window_readback::save(const std::string& path) const {

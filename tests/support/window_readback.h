@@ -53,6 +53,21 @@ struct point_shift {
 point_shift dominant_shift(const window_readback& before, const window_readback& after,
                            const box& where, const pixel_class& is, int reach);
 
+// Pixels of class `is` in one read-back and not in the other, inside `where`
+// (-1 when the sizes differ): text that changed, whatever moves behind it.
+int class_changes(const window_readback& a, const window_readback& b, const box& where, const pixel_class& is);
+
+// Grabs the window into `px` every quarter second until `seen` holds for a
+// read-back (true) or `seconds` have passed (false).
+bool watch_window(struct _XDisplay* display, const WindowInfo& window, double seconds, window_readback* px,
+                  const std::function<bool(const window_readback&)>& seen);
+
+// Watches a window for the live search: the orange gunsight in the sky with a
+// "Percent Done" line, then that line changing. Returns "" when both were
+// seen within `seconds` each, else what was not; `last` keeps the last grab.
+std::string watch_live_search(struct _XDisplay* display, const WindowInfo& window, double seconds,
+                              window_readback* last);
+
 // Colour classes of the picture.
 bool title_red(int r, int g, int b);
 bool panel_blue(int r, int g, int b);
@@ -64,6 +79,9 @@ bool constellation_yellow(int r, int g, int b);
 
 // Where the overlays stand.
 extern const box title_box, user_panel_box, search_panel_box, ripple_box, centre_box;
+// The user panel's fifth line, "Percent Done: ..." when a team is set; the
+// sky away from the panels and the title.
+extern const box percent_line_box, open_sky_box;
 
 // Title and panels as a read-back shows them.
 struct decorations_seen {

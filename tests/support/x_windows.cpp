@@ -77,6 +77,26 @@ bool wait_for_no_window(Display* display, const std::string& title, double timeo
     return true;
 }
 
+bool read_window_identity(Display* display, unsigned long window, window_identity* identity) {
+    *identity = window_identity();
+    XClassHint hint;
+    bool has_class = XGetClassHint(display, window, &hint) != 0;
+    if (has_class) {
+        identity->instance = hint.res_name ? hint.res_name : "";
+        identity->app_class = hint.res_class ? hint.res_class : "";
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    char** words = nullptr;
+    int count = 0;
+    bool has_command = XGetCommand(display, window, &words, &count) != 0;
+    if (has_command) {
+        for (int i = 0; i < count; i++) identity->command.push_back(words[i]);
+        XFreeStringList(words);
+    }
+    return has_class || has_command;
+}
+
 void screen_size(Display* display, int* width, int* height) {
     *width = DisplayWidth(display, DefaultScreen(display));
     *height = DisplayHeight(display, DefaultScreen(display));

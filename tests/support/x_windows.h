@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 struct WindowInfo {
     unsigned long id = 0;
@@ -22,6 +23,14 @@ bool wait_for_window(struct _XDisplay* display, const std::string& title, double
                      WindowInfo* found);
 // True once no mapped window has that title.
 bool wait_for_no_window(struct _XDisplay* display, const std::string& title, double timeout_seconds);
+
+// WM_CLASS (instance and class) and WM_COMMAND of a window; false when the
+// window has neither.
+struct window_identity {
+    std::string instance, app_class;
+    std::vector<std::string> command;
+};
+bool read_window_identity(struct _XDisplay* display, unsigned long window, window_identity* identity);
 
 // The root window's size.
 void screen_size(struct _XDisplay* display, int* width, int* height);

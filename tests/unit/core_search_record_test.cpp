@@ -79,6 +79,28 @@ TEST(SearchRecord, AReaderNeverMixesTwoTargets) {
     EXPECT_GT(reads, 0);
 }
 
+// The timer's refresh runs beside the worker's writes: it never puts back an
+// older target, and what it loses to a claimed record it simply skips.
+TEST(SearchRecord, AStatusRefreshKeepsTheWorkersLatestTarget) {
+    search_record record;
+    init_search_record(&record);
+    std::atomic<bool> done{false};
+    std::thread timer([&] {
+        search_snapshot status;
+        status.suspended = true;
+        while (!done) write_search_status(&record, status);
+    });
+    for (int i = 0; i < 100000; i++)
+        while (!write_search_record(&record, target(i))) {}
+    done = true;
+    timer.join();
+    search_snapshot s;
+    ASSERT_EQ(read_search_record(&record, s), RECORD_READ);
+    EXPECT_EQ(s.target_index, 99999);
+    EXPECT_EQ(s.n_searched, 100000);
+    EXPECT_FLOAT_EQ(s.target_ra, 99999.0f);
+}
+
 TEST(SearchRecord, StaleAfterTenSecondsWithoutAWrite) {
     search_snapshot s = target(0);
     EXPECT_FALSE(search_record_stale(s, s.update_time + 10.0));
