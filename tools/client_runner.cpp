@@ -59,6 +59,14 @@ const char* const usage_text =
     "  --app PATH            program to run (default: tidewrack beside this runner)\n"
     "  --images DIR          where earthlights2.jpg and leftimage2.jpg are (default:\n"
     "                        beside the program, beside the runner, then data/)\n"
+    "  --app-version DIR     run an app version as the project sends it: the files\n"
+    "                        DIR/version.xml names (tools/package.sh writes one in\n"
+    "                        OUT/apps/tidewrack/VERSION/PLATFORM), copied into the\n"
+    "                        project directory and linked into the slot under\n"
+    "                        their logical names, as the client does; the\n"
+    "                        graphics program is its file graphics_app\n"
+    "  --app-info DIR        the same from DIR/app_info.xml (the anonymous platform;\n"
+    "                        tools/package.sh writes one in OUT/anonymous)\n"
     "  --no-display          start the program without DISPLAY in its environment\n"
     "  --slot-number N       the slot's number in init_data.xml (default 0)\n"
     "  --graphics-app PATH   graphics program (default: tidewrack_graphics beside\n"
@@ -125,6 +133,7 @@ struct script_step {
 
 // Options.
 std::string run_dir = "run", slot_dir, project_dir, app_path, images_dir, graphics_path;
+std::string app_version_xml, app_info_xml;   // --app-version, --app-info
 int slot_number = 0;
 bool fresh = false, no_display = false, plain_output = false;
 std::string user_name = "Test Volunteer", team_name = "Tidewrack Testers";
@@ -296,6 +305,105 @@ void save_task_state() {
     write_file_atomically(state_path(), buf);
 }
 
+// ---- the app version (version.xml or app_info.xml) ------------------------
+// With --app-version or --app-info the runner takes the program and its files
+// from an app version, as the client does: each file is copied into the
+// project directory under its physical name, linked into the slot under its
+// logical (open) name, or its physical name when it has none, and the main
+// program is started from the project directory with that directory first on
+// LD_LIBRARY_PATH, where the shipped libraries are.
+
+struct app_version_file {
+    std::string physical;   // name in the project directory
+    std::string open_name;  // name in the slot ("" = the physical name)
+    bool main_program;
+};
+
+std::string app_version_source;   // the directory version.xml / app_info.xml is in
+std::vector<app_version_file> app_version_files;
+
+bool using_app_version() { return !app_version_source.empty(); }
+
+// The text of each <tag>...</tag> element in `xml`.
+std::vector<std::string> elements(const std::string& xml, const std::string& tag) {
+    std::vector<std::string> found;
+    const std::string open = "<" + tag + ">", close = "</" + tag + ">";
+    for (size_t a = xml.find(open); a != std::string::npos; a = xml.find(open, a)) {
+        size_t b = xml.find(close, a);
+        if (b == std::string::npos) break;
+        found.push_back(xml.substr(a + open.size(), b - a - open.size()));
+        a = b;
+    }
+    return found;
+}
+
+// version.xml: <file><physical_name/><logical_name/><main_program/></file>;
+// app_info.xml: <app_version><file_ref><file_name/><open_name/><main_program/>.
+bool load_app_version() {
+    bool info = !app_info_xml.empty();
+    std::string path = info ? app_info_xml : app_version_xml, xml;
+    if (!read_text(path, xml)) {
+        fprintf(stderr, "tidewrack_client: cannot read %s\n", path.c_str());
+        return false;
+    }
+    app_version_source = dir_of(absolute(path));
+    std::vector<std::string> versions = elements(xml, "app_version");
+    std::vector<std::string> refs = info ? elements(versions.empty() ? "" : versions[0], "file_ref")
+                                         : elements(xml, "file");
+    const char* name_tag = info ? "<file_name>" : "<physical_name>";
+    const char* open_tag = info ? "<open_name>" : "<logical_name>";
+    bool main_found = false;
+    for (const std::string& ref : refs) {
+        app_version_file f{"", "", ref.find("<main_program/>") != std::string::npos};
+        parse_str(ref.c_str(), name_tag, f.physical);
+        parse_str(ref.c_str(), open_tag, f.open_name);
+        if (f.physical.empty() || f.physical.find('/') != std::string::npos) {
+            fprintf(stderr, "tidewrack_client: %s: a file without a plain name\n", path.c_str());
+            return false;
+        }
+        if (f.main_program) app_path = project_dir + "/" + f.physical;
+        if (f.open_name == "graphics_app") graphics_path = project_dir + "/" + f.physical;
+        main_found = main_found || f.main_program;
+        app_version_files.push_back(f);
+    }
+    if (!main_found) {
+        fprintf(stderr, "tidewrack_client: %s names no main program\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The client downloads the files once; executables keep their mode.
+bool install_app_version_files() {
+    for (const app_version_file& f : app_version_files) {
+        std::string source = app_version_source + "/" + f.physical, target = project_dir + "/" + f.physical;
+        if (file_exists(target)) continue;
+        struct stat st;
+        if (stat(source.c_str(), &st) || !copy_file(source, target) || chmod(target.c_str(), st.st_mode & 0777)) {
+            say("cannot install %s from the app version\n", f.physical.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool link_app_version_files() {
+    for (const app_version_file& f : app_version_files) {
+        const std::string& name = f.open_name.empty() ? f.physical : f.open_name;
+        std::string text = "<soft_link>" + project_dir + "/" + f.physical + "</soft_link>\n";
+        if (!write_file_atomically(slot_dir + "/" + name, text)) return false;
+    }
+    return true;
+}
+
+// As the client: the project directory, the slot, the client's directory.
+void set_app_version_library_path() {
+    std::string path = project_dir + ":.:" + dir_of(slot_dir);
+    const char* old = getenv("LD_LIBRARY_PATH");
+    if (old && *old) path += std::string(":") + old;
+    setenv("LD_LIBRARY_PATH", path.c_str(), 1);
+}
+
 // ---- the slot -------------------------------------------------------------
 
 std::string slot_file(const char* name) { return slot_dir + "/" + name; }
@@ -350,16 +458,21 @@ bool write_init_data() {
 
 bool write_links() {
     for (const char* name : linked_names) {
+        if (using_app_version() && strstr(name, ".jpg")) continue;   // the app version's own
         std::string text = "<soft_link>" + project_dir + "/" + name + "</soft_link>\n";
         if (!write_file_atomically(slot_file(name), text)) return false;
     }
-    return true;
+    return !using_app_version() || link_app_version_files();
 }
 
 bool prepare_slot() {
     if (boinc_mkdir(slot_dir.c_str()) && !dir_exists(slot_dir)) return false;
     if (boinc_mkdir(project_dir.c_str()) && !dir_exists(project_dir)) return false;
-    install_images();
+    if (using_app_version()) {
+        if (!install_app_version_files()) return false;
+    } else {
+        install_images();
+    }
     fill_init_data();
     if (!write_links() || !write_init_data()) return false;
     if (!shmem && create_shmem_mmap(slot_file(MMAPPED_FILE_NAME).c_str(), sizeof(SHARED_MEM), (void**)&shmem))
@@ -391,6 +504,7 @@ bool start_app() {
         signal(SIGTERM, SIG_DFL);
         if (chdir(slot_dir.c_str())) _exit(127);
         if (no_display) unsetenv("DISPLAY");
+        if (using_app_version()) set_app_version_library_path();
         execl(app_path.c_str(), app_path.c_str(), (char*)nullptr);
         _exit(127);
     }
@@ -757,6 +871,8 @@ int parse_options(int argc, char** argv) {
             slot_number = (int)number;
         }
         else if (a == "--images") images_dir = argv[++i];
+        else if (a == "--app-version") app_version_xml = std::string(argv[++i]) + "/version.xml";
+        else if (a == "--app-info") app_info_xml = std::string(argv[++i]) + "/app_info.xml";
         else if (a == "--user") user_name = argv[++i];
         else if (a == "--team") team_name = argv[++i];
         else if (a == "--prefs") project_prefs = argv[++i];
@@ -812,13 +928,14 @@ int main(int argc, char** argv) {
         fprintf(stderr, "tidewrack_client: cannot create %s: %s\n", slot_dir.c_str(), strerror(errno));
         return runner_failed;
     }
-    if (access(app_path.c_str(), X_OK)) {
-        fprintf(stderr, "tidewrack_client: cannot run %s\n", app_path.c_str());
-        return runner_failed;
-    }
     if (fresh) {
         wipe(slot_dir);
         wipe(project_dir);
+    }
+    if ((!app_version_xml.empty() || !app_info_xml.empty()) && !load_app_version()) return runner_failed;
+    if (!using_app_version() && access(app_path.c_str(), X_OK)) {
+        fprintf(stderr, "tidewrack_client: cannot run %s\n", app_path.c_str());
+        return runner_failed;
     }
     std::string finished = finish_called_text();
     if (!finished.empty()) {
