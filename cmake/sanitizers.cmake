@@ -13,7 +13,8 @@ set(SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
   -O1 -g1 -Wno-maybe-uninitialized)
 
 file(GLOB_RECURSE ASAN_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
-list(REMOVE_ITEM ASAN_PROGRAM_SOURCES ${CMAKE_SOURCE_DIR}/src/core/main.cpp)
+list(REMOVE_ITEM ASAN_PROGRAM_SOURCES
+  ${CMAKE_SOURCE_DIR}/src/core/main.cpp ${CMAKE_SOURCE_DIR}/src/core/graphics_main.cpp)
 file(GLOB ASAN_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 list(REMOVE_ITEM ASAN_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tests/support/gl_main.cpp)
 
@@ -21,12 +22,11 @@ list(REMOVE_ITEM ASAN_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tests/support/gl_main.
 add_library(asan_objects OBJECT ${ASAN_PROGRAM_SOURCES} ${ASAN_SUPPORT_SOURCES})
 target_compile_options(asan_objects PUBLIC ${SANITIZER_FLAGS})
 target_link_options(asan_objects PUBLIC -fsanitize=address,undefined)
-target_include_directories(asan_objects PUBLIC
-  $<TARGET_PROPERTY:tidewrack_lib,INTERFACE_INCLUDE_DIRECTORIES> ${CMAKE_SOURCE_DIR}/tests/support)
-target_link_libraries(asan_objects PUBLIC
-  $<TARGET_PROPERTY:tidewrack_lib,INTERFACE_LINK_LIBRARIES> GTest::gtest dl)
+target_include_directories(asan_objects PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
+target_link_libraries(asan_objects PUBLIC tidewrack_display_deps GTest::gtest ${CMAKE_DL_LIBS})
 target_compile_definitions(asan_objects PUBLIC
   TIDEWRACK_EXE="$<TARGET_FILE:tidewrack>"
+  TIDEWRACK_GRAPHICS_EXE="$<TARGET_FILE:tidewrack_graphics>"
   TIDEWRACK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   TIDEWRACK_BINARY_DIR="${CMAKE_BINARY_DIR}"
   EXIT_HANDLER_LOG="")
