@@ -4,12 +4,18 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 
+namespace {
+
+unsigned context_serial = 0;   // written by note_new_gl_context, read by current_gl_context
+
+}  // namespace
+
 bool gl_context_current() { return glGetString(GL_VERSION) != nullptr; }
 
-gl_context_id current_gl_context() {
-    return {glXGetCurrentContext(), (unsigned long)glXGetCurrentDrawable()};
-}
+gl_context_id current_gl_context() { return {glXGetCurrentContext(), context_serial}; }
 
 bool same_gl_context(const gl_context_id& a, const gl_context_id& b) {
-    return a.context != nullptr && a.context == b.context && a.drawable == b.drawable;
+    return a.context != nullptr && a.context == b.context && a.serial == b.serial;
 }
+
+void note_new_gl_context() { context_serial++; }

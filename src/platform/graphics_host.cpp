@@ -17,6 +17,7 @@
 #include "util.h"
 #include "platform/client_channel.h"
 #include "platform/frame_throttle.h"
+#include "platform/gl_context.h"
 #include "platform/graphics_program.h"
 #include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
@@ -161,6 +162,12 @@ void init_glut() {
     XCloseDisplay(probe_connection);
     probe_connection = nullptr;
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+    // A new window takes the context still current from the window before:
+    // one context for the run. Mesa's software driver keeps a texture's
+    // storage until its context ends when a frame draws the texture, bitmap
+    // text and the texture again, so a context per window grew the process
+    // by each window's pictures.
+    glutSetOption(GLUT_RENDERING_CONTEXT, GLUT_USE_CURRENT_CONTEXT);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
     glut_ready = true;
 }
@@ -242,7 +249,9 @@ void create_window(int mode) {
         glutInitWindowPosition(window_x, window_y);
         glutInitWindowSize(window_width, window_height);
     }
+    GLXContext before = glXGetCurrentContext();
     window_id = glutCreateWindow(title);
+    if (!before || glXGetCurrentContext() != before) note_new_gl_context();
     glutDisplayFunc(on_display);
     glutReshapeFunc(on_reshape);
     glutWindowStatusFunc(on_window_status);

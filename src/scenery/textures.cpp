@@ -2,8 +2,11 @@
 #include "scenery/textures.h"
 
 #include <GL/gl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <map>
+#include <string>
 
 #include "boinc_api.h"
 #include "error_numbers.h"
@@ -14,20 +17,48 @@ namespace {
 
 char file_path[256];
 
-// The context each loaded texture lives in: a texture name means something
-// only there, and in a new context the same number may be another texture.
-std::map<const TEXTURE_DESC*, gl_context_id> texture_context;
+// Where each loaded texture came from: the context it lives in (a texture
+// name means something only there, and in a new context the same number may
+// be another texture) and the file with its size and time at loading.
+struct loaded_texture {
+    gl_context_id context;
+    std::string path;
+    off_t size;
+    timespec modified;
+};
+std::map<const TEXTURE_DESC*, loaded_texture> loaded;
+
+bool file_stamp(const char* path, off_t* size, timespec* modified) {
+    struct stat st;
+    if (stat(path, &st) != 0) return false;
+    *size = st.st_size;
+    *modified = st.st_mtim;
+    return true;
+}
+
+// True when `tex` already holds `path`, unchanged, in the current context.
+// Windows share one context, and the software driver never frees the storage
+// of a texture that frames drew around bitmap text, even once deleted: each
+// window's start-up loading its pictures again grew the process.
+bool still_loaded(const TEXTURE_DESC& tex, const char* path) {
+    auto it = loaded.find(&tex);
+    off_t size;
+    timespec modified;
+    return tex.present && it != loaded.end() && same_gl_context(it->second.context, current_gl_context()) &&
+           it->second.path == path && file_stamp(path, &size, &modified) && size == it->second.size &&
+           modified.tv_sec == it->second.modified.tv_sec && modified.tv_nsec == it->second.modified.tv_nsec;
+}
 
 // Frees what an earlier load put into `tex` in this context, so that loading
-// again (a graphics initialisation in the same context) does not leak.
+// a changed picture does not leak its name.
 void release_texture(TEXTURE_DESC& tex) {
-    auto it = texture_context.find(&tex);
-    if (it != texture_context.end() && tex.id != 0 &&
-        same_gl_context(it->second, current_gl_context()) && glIsTexture(tex.id)) {
+    auto it = loaded.find(&tex);
+    if (it != loaded.end() && tex.id != 0 && same_gl_context(it->second.context, current_gl_context()) &&
+        glIsTexture(tex.id)) {
         GLuint id = tex.id;
         glDeleteTextures(1, &id);
     }
-    if (it != texture_context.end()) texture_context.erase(it);
+    if (it != loaded.end()) loaded.erase(it);
     tex = TEXTURE_DESC();
 }
 
@@ -35,12 +66,15 @@ void release_texture(TEXTURE_DESC& tex) {
 // read whole; it is only given what passes these checks.
 int load_checked(TEXTURE_DESC& tex, const char* path) {
     if (!gl_context_current()) return ERR_READ;
+    if (still_loaded(tex, path)) return 0;
     release_texture(tex);
     if (!jpeg_is_complete_colour(path)) return ERR_READ;
+    loaded_texture from = {current_gl_context(), path, 0, {0, 0}};
+    file_stamp(path, &from.size, &from.modified);
     int rc = tex.load_image_file(path);
     // The loader leaves GL_INVALID_ENUM behind; later checks must not see it.
     while (glGetError() != GL_NO_ERROR) {}
-    if (tex.id != 0) texture_context[&tex] = current_gl_context();
+    if (tex.id != 0) loaded[&tex] = from;
     return rc;
 }
 

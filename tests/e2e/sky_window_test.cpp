@@ -8,11 +8,11 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "slot.h"
 #include "test_client.h"
 #include "x_windows.h"
 
@@ -100,19 +100,14 @@ double stars_in_place(const window_grab& a, const window_grab& b) {
     return (double)kept / stars.size();
 }
 
-void link_picture(const TestClient& client, const char* name) {
-    std::ofstream(client.slot_file(name)) << "<soft_link>" << TIDEWRACK_SOURCE_DIR "/data/" << name
-                                          << "</soft_link>\n";
-}
-
 }  // namespace
 
 TEST(SkyWindow, ShowsStarsGunsightAndTexturedEarthInAMovingSky) {
     Display* display = open_test_display();
     ASSERT_NE(display, nullptr) << "this test needs an X server in DISPLAY";
     TestClient client;
-    link_picture(client, "earthlights2.jpg");
-    link_picture(client, "leftimage2.jpg");
+    e2e::link_picture(client.slot_file("earthlights2.jpg"), "earthlights2.jpg");
+    e2e::link_picture(client.slot_file("leftimage2.jpg"), "leftimage2.jpg");
     client.start();
 
     ASSERT_TRUE(client.wait_for_log("make_marble(): Offset 180.000000 is RA", start_timeout)) << client.log();

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "slot.h"
 #include "test_client.h"
 #include "text_files.h"
 #include "x_windows.h"
@@ -160,25 +161,36 @@ TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
     EXPECT_EQ(client.log().find(loop_ended_line), std::string::npos);
 }
 
-// Each switch makes a new window and context; the program's exit handler is
-// registered once, not once per window. The preloaded logger writes one line
-// per registration to the log.
-TEST_F(WindowTest, SwitchingBetweenWindowAndFullScreenAddsNoExitHandlers) {
+// Each switch makes a new window; the program's exit handler is registered
+// once, not once per window, and the pictures are not made again: the driver
+// keeps every texture's storage. The preloaded logger writes one line per
+// exit handler registered and per texture made.
+TEST_F(WindowTest, SwitchingBetweenWindowAndFullScreenAddsNoExitHandlersNorTextures) {
     const std::string title = "tidewrack_switch_" + std::to_string(getpid());
-    const std::string registered = "exit handler: ";
+    const std::string registered = "exit handler: ", texture_made = "texture made\n";
+    const std::string title_picture_loaded = "GFX: loaded image from file leftimage2.jpg.\n";
+    for (const char* picture : {"earthlights2.jpg", "leftimage2.jpg"})
+        e2e::link_picture(client.slot_file(picture), picture);
     setenv("LD_PRELOAD", EXIT_HANDLER_LOG, 1);
     start_under_client(title);
     unsetenv("LD_PRELOAD");
     request_mode("<mode_window/>", "<mode_window/>");
     ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
-    int after_first_window = count_occurrences(client.log(), registered);
-    EXPECT_GT(after_first_window, 0u) << "the logger is loaded";
-    for (int i = 0; i < 3; i++) {
+    ASSERT_TRUE(wait_for_count(client, title_picture_loaded, 1)) << client.log();
+    std::string first_window = client.log();
+    EXPECT_GT(count_occurrences(first_window, registered), 0u) << "the logger is loaded";
+    EXPECT_EQ(count_occurrences(first_window, texture_made), 2) << "the earth and the title";
+    const int round_trips = 3;
+    for (int i = 0; i < round_trips; i++) {
         request_mode("<mode_fullscreen/>", "<mode_fullscreen/>");
         request_mode("<mode_window/>", "<mode_window/>");
     }
     ASSERT_TRUE(wait_for_window(display, title, start_timeout, nullptr));
-    EXPECT_EQ(count_occurrences(client.log(), registered), after_first_window) << client.log();
+    // Every window's first frame shows the title picture.
+    ASSERT_TRUE(wait_for_count(client, title_picture_loaded, 1 + 2 * round_trips)) << client.log();
+    std::string log = client.log();
+    EXPECT_EQ(count_occurrences(log, registered), count_occurrences(first_window, registered)) << log;
+    EXPECT_EQ(count_occurrences(log, texture_made), 2) << log;
 }
 
 TEST_F(WindowTest, ChangedStartUpDataIsReReadWhileAWindowIsShown) {

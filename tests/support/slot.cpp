@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <fstream>
 #include <sstream>
 
 namespace e2e {
@@ -247,6 +248,10 @@ double line_time(const std::string& line) {
     double t = -1;
     if (sscanf(line.c_str(), "[client %lf]", &t) != 1) return -1;
     return t;
+}
+
+void link_picture(const std::string& link_file, const char* name) {
+    std::ofstream(link_file) << "<soft_link>" << TIDEWRACK_SOURCE_DIR "/data/" << name << "</soft_link>\n";
 }
 
 }  // namespace e2e

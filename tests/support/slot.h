@@ -88,6 +88,10 @@ int count_lines(const runner_result& r, const std::string& needle);
 
 bool path_exists(const std::string& path);
 
+// Writes the link file `link_file` naming the program's picture `name`
+// ("earthlights2.jpg", "leftimage2.jpg") in the source tree.
+void link_picture(const std::string& link_file, const char* name);
+
 // A checkpoint as the program writes it: exactly " %d \n %d \n".
 bool parse_checkpoint_strict(const std::string& text, int& index, int& count);
 std::string checkpoint_text(int index, int count);
