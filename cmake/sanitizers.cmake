@@ -16,13 +16,14 @@ file(GLOB_RECURSE ASAN_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src
 list(REMOVE_ITEM ASAN_PROGRAM_SOURCES ${CMAKE_SOURCE_DIR}/src/core/main.cpp)
 file(GLOB ASAN_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 list(REMOVE_ITEM ASAN_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tests/support/gl_main.cpp)
+list(APPEND ASAN_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tools/client_emulation.cpp)
 
 # One object library: the framework's callbacks are linked whatever refers to them.
 add_library(asan_objects OBJECT ${ASAN_PROGRAM_SOURCES} ${ASAN_SUPPORT_SOURCES})
 target_compile_options(asan_objects PUBLIC ${SANITIZER_FLAGS})
 target_link_options(asan_objects PUBLIC -fsanitize=address,undefined)
 target_include_directories(asan_objects PUBLIC
-  $<TARGET_PROPERTY:tidewrack_lib,INTERFACE_INCLUDE_DIRECTORIES> ${CMAKE_SOURCE_DIR}/tests/support)
+  $<TARGET_PROPERTY:tidewrack_lib,INTERFACE_INCLUDE_DIRECTORIES> ${CMAKE_SOURCE_DIR}/tests/support ${CMAKE_SOURCE_DIR}/tools)
 target_link_libraries(asan_objects PUBLIC
   $<TARGET_PROPERTY:tidewrack_lib,INTERFACE_LINK_LIBRARIES> GTest::gtest dl)
 target_compile_definitions(asan_objects PUBLIC
