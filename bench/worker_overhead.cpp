@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "client_emulation.h"
 #include "core/worker.h"
 
 namespace {
@@ -58,24 +59,6 @@ timing time_busy_loop(int k) {
     return t;
 }
 
-std::string read_file(const std::string& path) {
-    std::string text;
-    if (FILE* f = fopen(path.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-        fclose(f);
-    }
-    return text;
-}
-
-bool write_file(const std::string& path, const std::string& text) {
-    FILE* f = fopen(path.c_str(), "w");
-    if (!f) return false;
-    fputs(text.c_str(), f);
-    return fclose(f) == 0;
-}
-
 // Runs a command with its output discarded; `cpu` receives the CPU time of
 // the command and of the processes it waited for.
 int run_quietly(const std::vector<std::string>& argv, double* cpu = nullptr) {
@@ -107,11 +90,12 @@ timing time_real_run(int k, const std::string& root) {
     run_quietly({"mkdir", "-p", project});
     char ckpt[64];
     snprintf(ckpt, sizeof ckpt, " %d \n %d \n", pulsars - k, pulsars - k);
-    if (!write_file(project + "/ckpt_state", ckpt)) return t;
+    if (!client_emulation::write_file_atomically(project + "/ckpt_state", ckpt)) return t;
     double cpu = -1;
     int rc = run_quietly({BENCH_CLIENT, "--dir", root, "--app", BENCH_EXE, "--no-display", "--plain"}, &cpu);
     if (rc != 0) return t;
-    std::string log = read_file(root + "/slot/stderr.txt");
+    std::string log;
+    client_emulation::read_text(root + "/slot/stderr.txt", log);
     size_t at = log.find("worker: CPU time: ");
     double logged_cpu = 0, wall = -1;
     if (at == std::string::npos ||

@@ -10,8 +10,11 @@
 // Like a real client it never restarts the program on its own: after a quit,
 // a kill or Ctrl+C the task stays in the slot, and a scripted `restart` or a
 // new run of the runner on the same directory resumes it from its checkpoint.
+//
+// The slot, the shared memory and the processes are client_emulation's, the
+// library the end-to-end tests drive the program with too; this file keeps the
+// options, the script and the report.
 #include <errno.h>
-#include <fcntl.h>
 #include <limits.h>
 #include <math.h>
 #include <signal.h>
@@ -20,14 +23,13 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <deque>
 #include <string>
 #include <vector>
 
 #include "app_ipc.h"
+#include "client_emulation.h"
 #include "error_numbers.h"
 #include "filesys.h"
 #include "parse.h"
@@ -40,6 +42,8 @@
 #endif
 
 namespace {
+
+using namespace client_emulation;
 
 const char* const usage_text =
     "Usage: tidewrack_client [options]\n"
@@ -145,7 +149,7 @@ std::vector<script_step> script;
 // Run state.
 APP_INIT_DATA init_data;
 SHARED_MEM* shmem = nullptr;
-std::deque<std::string> control_queue, graphics_queue;
+message_queue control_queue, graphics_queue;
 pid_t child = 0;
 int episode = 0;
 double runner_start = 0, quit_deadline = -1, next_heartbeat = 0, next_bar = 0;
@@ -200,67 +204,12 @@ void draw_bar() {
 
 // ---- files ----------------------------------------------------------------
 
-bool dir_exists(const std::string& p) {
-    struct stat st;
-    return stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool file_exists(const std::string& p) {
-    struct stat st;
-    return stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string absolute(const std::string& p) {
-    char buf[PATH_MAX];
-    if (realpath(p.c_str(), buf)) return buf;
-    if (!p.empty() && p[0] == '/') return p;
-    if (!getcwd(buf, sizeof buf)) return p;
-    return std::string(buf) + "/" + p;
-}
-
-std::string dir_of(const std::string& p) {
-    size_t slash = p.rfind('/');
-    return slash == std::string::npos ? "." : p.substr(0, slash);
-}
-
 std::string own_dir() {
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return ".";
     buf[n] = 0;
     return dir_of(buf);
-}
-
-bool read_text(const std::string& path, std::string& text) {
-    FILE* f = fopen(path.c_str(), "r");
-    if (!f) return false;
-    text.clear();
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    fclose(f);
-    return true;
-}
-
-bool copy_file(const std::string& from, const std::string& to) {
-    std::string data;
-    if (!read_text(from, data)) return false;
-    std::string tmp = to + ".part";
-    FILE* f = fopen(tmp.c_str(), "w");
-    if (!f) return false;
-    bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = (fclose(f) == 0) && ok;
-    return ok && rename(tmp.c_str(), to.c_str()) == 0;
-}
-
-// Writes through a temporary name so that the program never reads half a file.
-bool write_file_atomically(const std::string& path, const std::string& text) {
-    std::string tmp = path + ".new";
-    FILE* f = fopen(tmp.c_str(), "w");
-    if (!f) return false;
-    bool ok = fputs(text.c_str(), f) >= 0;
-    ok = (fclose(f) == 0) && ok;
-    return ok && rename(tmp.c_str(), path.c_str()) == 0;
 }
 
 // ---- the task's files in the project directory ----------------------------
@@ -313,116 +262,28 @@ void save_task_state() {
 // program is started from the project directory with that directory first on
 // LD_LIBRARY_PATH, where the shipped libraries are.
 
-struct app_version_file {
-    std::string physical;   // name in the project directory
-    std::string open_name;  // name in the slot ("" = the physical name)
-    bool main_program;
-};
+app_version version;   // with --app-version or --app-info
 
-std::string app_version_source;   // the directory version.xml / app_info.xml is in
-std::vector<app_version_file> app_version_files;
+bool using_app_version() { return !version.source_dir.empty(); }
 
-bool using_app_version() { return !app_version_source.empty(); }
-
-// The text of each <tag>...</tag> element in `xml`.
-std::vector<std::string> elements(const std::string& xml, const std::string& tag) {
-    std::vector<std::string> found;
-    const std::string open = "<" + tag + ">", close = "</" + tag + ">";
-    for (size_t a = xml.find(open); a != std::string::npos; a = xml.find(open, a)) {
-        size_t b = xml.find(close, a);
-        if (b == std::string::npos) break;
-        found.push_back(xml.substr(a + open.size(), b - a - open.size()));
-        a = b;
-    }
-    return found;
-}
-
-// version.xml: <file><physical_name/><logical_name/><main_program/></file>;
-// app_info.xml: <app_version><file_ref><file_name/><open_name/><main_program/>.
 bool load_app_version() {
     bool info = !app_info_xml.empty();
-    std::string path = info ? app_info_xml : app_version_xml, xml;
-    if (!read_text(path, xml)) {
-        fprintf(stderr, "tidewrack_client: cannot read %s\n", path.c_str());
+    std::string path = info ? app_info_xml : app_version_xml, error;
+    if (!client_emulation::load_app_version(path, info, version, error)) {
+        fprintf(stderr, "tidewrack_client: %s\n", error.c_str());
         return false;
     }
-    app_version_source = dir_of(absolute(path));
-    std::vector<std::string> versions = elements(xml, "app_version");
-    std::vector<std::string> refs = info ? elements(versions.empty() ? "" : versions[0], "file_ref")
-                                         : elements(xml, "file");
-    const char* name_tag = info ? "<file_name>" : "<physical_name>";
-    const char* open_tag = info ? "<open_name>" : "<logical_name>";
-    bool main_found = false;
-    for (const std::string& ref : refs) {
-        app_version_file f{"", "", ref.find("<main_program/>") != std::string::npos};
-        parse_str(ref.c_str(), name_tag, f.physical);
-        parse_str(ref.c_str(), open_tag, f.open_name);
-        if (f.physical.empty() || f.physical.find('/') != std::string::npos) {
-            fprintf(stderr, "tidewrack_client: %s: a file without a plain name\n", path.c_str());
-            return false;
-        }
-        if (f.main_program) app_path = project_dir + "/" + f.physical;
-        if (f.open_name == "graphics_app") graphics_path = project_dir + "/" + f.physical;
-        main_found = main_found || f.main_program;
-        app_version_files.push_back(f);
-    }
-    if (!main_found) {
-        fprintf(stderr, "tidewrack_client: %s names no main program\n", path.c_str());
-        return false;
-    }
+    app_path = project_dir + "/" + version.main_program;
+    if (!version.graphics_program.empty()) graphics_path = project_dir + "/" + version.graphics_program;
     return true;
-}
-
-// The client downloads the files once; executables keep their mode.
-bool install_app_version_files() {
-    for (const app_version_file& f : app_version_files) {
-        std::string source = app_version_source + "/" + f.physical, target = project_dir + "/" + f.physical;
-        if (file_exists(target)) continue;
-        struct stat st;
-        if (stat(source.c_str(), &st) || !copy_file(source, target) || chmod(target.c_str(), st.st_mode & 0777)) {
-            say("cannot install %s from the app version\n", f.physical.c_str());
-            return false;
-        }
-    }
-    return true;
-}
-
-bool link_app_version_files() {
-    for (const app_version_file& f : app_version_files) {
-        const std::string& name = f.open_name.empty() ? f.physical : f.open_name;
-        std::string text = "<soft_link>" + project_dir + "/" + f.physical + "</soft_link>\n";
-        if (!write_file_atomically(slot_dir + "/" + name, text)) return false;
-    }
-    return true;
-}
-
-// As the client: the project directory, the slot, the client's directory.
-void set_app_version_library_path() {
-    std::string path = project_dir + ":.:" + dir_of(slot_dir);
-    const char* old = getenv("LD_LIBRARY_PATH");
-    if (old && *old) path += std::string(":") + old;
-    setenv("LD_LIBRARY_PATH", path.c_str(), 1);
 }
 
 // ---- the slot -------------------------------------------------------------
 
 std::string slot_file(const char* name) { return slot_dir + "/" + name; }
 
-// Accepts preferences with or without their enclosing element; the library
-// writes that element itself.
-std::string inner_prefs(const std::string& xml) {
-    const std::string open = "<project_preferences>", close = "</project_preferences>";
-    size_t a = xml.find(open), b = xml.rfind(close);
-    if (a == std::string::npos || b == std::string::npos || b < a) return xml;
-    return xml.substr(a + open.size(), b - a - open.size());
-}
-
 void fill_init_data() {
-    init_data.clear();
-    init_data.major_version = 7;
-    init_data.minor_version = 20;
-    init_data.release = 5;
-    strlcpy(init_data.app_name, "tidewrack", sizeof init_data.app_name);
+    default_init_data(init_data);
     strlcpy(init_data.wu_name, "tidewrack_wu_1274", sizeof init_data.wu_name);
     strlcpy(init_data.result_name, "tidewrack_wu_1274_0", sizeof init_data.result_name);
     strlcpy(init_data.user_name, user_name.c_str(), sizeof init_data.user_name);
@@ -436,50 +297,40 @@ void fill_init_data() {
     init_data.user_total_credit = total_credit;
     init_data.user_expavg_credit = avg_credit;
     init_data.checkpoint_period = checkpoint_period;
-    init_data.shmem_seg_name = -1;   // the mmap'ed file boinc_mmap_file
-    init_data.client_pid = getpid();
     init_data.slot = slot_number;
-    init_data.fraction_done_start = 0;
-    init_data.fraction_done_end = 1;
-    init_data.ncpus = 1;
 }
 
 bool write_init_data() {
-    free(init_data.project_preferences);
-    init_data.project_preferences = project_prefs.empty() ? nullptr : strdup(inner_prefs(project_prefs).c_str());
     init_data.wu_cpu_time = checkpoint_cpu;
-    std::string path = slot_file(INIT_DATA_FILE), tmp = path + ".new";
-    FILE* f = fopen(tmp.c_str(), "w");
-    if (!f) return false;
-    write_init_data_file(f, init_data);
-    bool ok = fclose(f) == 0;
-    return ok && rename(tmp.c_str(), path.c_str()) == 0;
+    return client_emulation::write_init_data(slot_dir, init_data, project_prefs);
 }
 
 bool write_links() {
     for (const char* name : linked_names) {
         if (using_app_version() && strstr(name, ".jpg")) continue;   // the app version's own
-        std::string text = "<soft_link>" + project_dir + "/" + name + "</soft_link>\n";
-        if (!write_file_atomically(slot_file(name), text)) return false;
+        if (!write_soft_link(slot_dir, name, project_dir + "/" + name)) return false;
     }
-    return !using_app_version() || link_app_version_files();
+    return !using_app_version() || link_app_version(version, slot_dir, project_dir);
 }
 
 bool prepare_slot() {
     if (boinc_mkdir(slot_dir.c_str()) && !dir_exists(slot_dir)) return false;
     if (boinc_mkdir(project_dir.c_str()) && !dir_exists(project_dir)) return false;
     if (using_app_version()) {
-        if (!install_app_version_files()) return false;
+        std::string failed;
+        if (!install_app_version(version, project_dir, failed)) {
+            say("cannot install %s from the app version\n", failed.c_str());
+            return false;
+        }
     } else {
         install_images();
     }
     fill_init_data();
     if (!write_links() || !write_init_data()) return false;
-    if (!shmem && create_shmem_mmap(slot_file(MMAPPED_FILE_NAME).c_str(), sizeof(SHARED_MEM), (void**)&shmem))
-        return false;
-    memset(shmem, 0, sizeof(SHARED_MEM));
-    control_queue.clear();
-    graphics_queue.clear();
+    if (shmem) clear_shared_memory(shmem);
+    else if (!(shmem = create_shared_memory(slot_dir))) return false;
+    control_queue.pending.clear();
+    graphics_queue.pending.clear();
     unlink(slot_file(BOINC_FINISH_CALLED_FILE).c_str());
     unlink(slot_file(TEMPORARY_EXIT_FILE).c_str());
     return true;
@@ -492,21 +343,17 @@ bool start_app() {
         say("cannot prepare the slot %s: %s\n", slot_dir.c_str(), strerror(errno));
         return false;
     }
-    fflush(stdout);
-    pid_t pid = fork();
+    process_options options;
+    options.argv = {app_path};
+    options.dir = slot_dir;
+    options.remove_display = no_display;
+    options.own_process_group = true;   // Ctrl+C on the terminal reaches the runner only
+    // As the client: the project directory, the slot, the client's directory.
+    if (using_app_version()) options.library_path = project_dir + ":.:" + dir_of(slot_dir);
+    pid_t pid = start_process(options);
     if (pid < 0) {
         say("cannot start the program: %s\n", strerror(errno));
         return false;
-    }
-    if (pid == 0) {
-        setpgid(0, 0);   // Ctrl+C on the terminal reaches the runner only
-        signal(SIGINT, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-        if (chdir(slot_dir.c_str())) _exit(127);
-        if (no_display) unsetenv("DISPLAY");
-        if (using_app_version()) set_app_version_library_path();
-        execl(app_path.c_str(), app_path.c_str(), (char*)nullptr);
-        _exit(127);
     }
     child = pid;
     episode++;
@@ -518,21 +365,15 @@ bool start_app() {
     return true;
 }
 
-// The client queues its messages and sends the next one once the program has
-// read the last.
-void flush_queue(std::deque<std::string>& queue, MSG_CHANNEL& channel) {
-    while (!queue.empty() && channel.send_msg(queue.front().c_str())) queue.pop_front();
-}
-
 void send_control(const char* msg) {
-    control_queue.push_back(msg);
-    flush_queue(control_queue, shmem->process_control_request);
+    control_queue.pending.push_back(msg);
+    control_queue.flush(shmem->process_control_request);
     say("sent %s\n", msg);
 }
 
 void send_graphics(const char* msg) {
-    graphics_queue.push_back(msg);
-    flush_queue(graphics_queue, shmem->graphics_request);
+    graphics_queue.pending.push_back(msg);
+    graphics_queue.flush(shmem->graphics_request);
     say("sent graphics request %s\n", msg);
 }
 
@@ -543,23 +384,25 @@ bool new_checkpoint_time(double reported) {
 }
 
 void poll_app() {
-    char buf[MSG_CHANNEL_SIZE];
-    if (shmem->app_status.get_msg(buf)) {
-        double x;
-        if (parse_double(buf, "<current_cpu_time>", x)) current_cpu = x;
-        if (parse_double(buf, "<checkpoint_cpu_time>", x) && new_checkpoint_time(x)) {
+    app_status status;
+    if (read_app_status(shmem, status)) {
+        if (status.current_cpu >= 0) current_cpu = status.current_cpu;
+        double x = status.checkpoint_cpu;
+        if (x >= 0 && new_checkpoint_time(x)) {
             checkpoint_cpu = x;
             checkpoints_seen++;
             save_task_state();
             say("checkpoint: checkpoint_cpu_time %.3f\n", x);
         }
-        if (parse_double(buf, "<fraction_done>", x) && x != fraction) {
+        x = status.fraction_done;
+        if (x >= 0 && x != fraction) {
             fraction = x;
             if (!terminal || plain_output)
                 say("progress: fraction_done %.6f (%.2f%%) cpu %.2f\n", x, x * 100, current_cpu);
         }
     }
-    if (shmem->graphics_reply.get_msg(buf)) say("graphics reply: %s\n", buf);
+    std::string reply;
+    if (read_graphics_reply(shmem, reply)) say("graphics reply: %s\n", reply.c_str());
 }
 
 std::string finish_called_text() {
@@ -570,23 +413,19 @@ std::string finish_called_text() {
 }
 
 bool reap_app() {
-    int status;
-    if (waitpid(child, &status, WNOHANG) != child) return false;
+    int sig;
+    if (!reap(child, false, last_status, sig)) return false;
     poll_app();
     child = 0;
     quit_deadline = -1;
     std::string finished = finish_called_text();
-    if (WIFEXITED(status)) {
-        last_status = WEXITSTATUS(status);
+    if (!sig)
         say("exit status %d, boinc_finish_called %s\n", last_status, finished.empty() ? "(absent)" : finished.c_str());
-    } else {
-        last_status = 128 + WTERMSIG(status);
-        say("killed by signal %d, boinc_finish_called %s\n", WTERMSIG(status),
-            finished.empty() ? "(absent)" : finished.c_str());
-    }
+    else
+        say("killed by signal %d, boinc_finish_called %s\n", sig, finished.empty() ? "(absent)" : finished.c_str());
     if (!finished.empty())
         say("task done (final status %s)\n", finished.c_str());
-    else if (WIFEXITED(status) && last_status == EXIT_ABORTED_BY_CLIENT)
+    else if (!sig && last_status == EXIT_ABORTED_BY_CLIENT)
         say("task aborted\n");
     else
         say("task stopped before its end: a restart resumes it from its checkpoint\n");
@@ -611,20 +450,15 @@ void start_graphics(bool fullscreen) {
         say("the graphics program already runs (pid %d)\n", (int)graphics_child);
         return;
     }
-    fflush(stdout);
-    pid_t pid = fork();
+    process_options options;
+    options.argv = {graphics_path};
+    if (fullscreen) options.argv.push_back("--fullscreen");
+    options.dir = slot_dir;
+    options.own_process_group = true;
+    pid_t pid = start_process(options);
     if (pid < 0) {
         say("cannot start the graphics program: %s\n", strerror(errno));
         return;
-    }
-    if (pid == 0) {
-        setpgid(0, 0);
-        signal(SIGINT, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-        if (chdir(slot_dir.c_str())) _exit(127);
-        if (fullscreen) execl(graphics_path.c_str(), graphics_path.c_str(), "--fullscreen", (char*)nullptr);
-        else execl(graphics_path.c_str(), graphics_path.c_str(), (char*)nullptr);
-        _exit(127);
     }
     graphics_child = pid;
     say("graphics program started%s in %s, pid %d\n", fullscreen ? " with --fullscreen" : "",
@@ -641,12 +475,11 @@ void stop_graphics() {
 }
 
 bool reap_graphics(bool block) {
-    int status;
-    if (!graphics_child || waitpid(graphics_child, &status, block ? 0 : WNOHANG) != graphics_child)
-        return false;
+    int status, sig;
+    if (!reap(graphics_child, block, status, sig)) return false;
     graphics_child = 0;
-    if (WIFEXITED(status)) say("graphics program: exit status %d\n", WEXITSTATUS(status));
-    else say("graphics program: killed by signal %d\n", WTERMSIG(status));
+    if (!sig) say("graphics program: exit status %d\n", status);
+    else say("graphics program: killed by signal %d\n", sig);
     return true;
 }
 
@@ -791,11 +624,11 @@ void handle_interrupts() {
 
 void supervise() {
     if (now() >= next_heartbeat) {
-        shmem->heartbeat.send_msg("<heartbeat/>");
+        send_heartbeat(shmem);
         next_heartbeat = now() + 1;
     }
-    flush_queue(control_queue, shmem->process_control_request);
-    flush_queue(graphics_queue, shmem->graphics_request);
+    control_queue.flush(shmem->process_control_request);
+    graphics_queue.flush(shmem->graphics_request);
     poll_app();
     if (quit_deadline > 0 && now() > quit_deadline) {
         kill_app("no exit within 15 s of quit/abort");

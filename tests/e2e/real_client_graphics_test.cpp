@@ -1,6 +1,6 @@
 // The graphics program with the real 7.20 client: a hand-made client data
-// directory (tools/make_client_dir.sh) holds one task whose app version has a
-// graphics_app; the client runs it at once. The test then does what the
+// directory (tests/support/boinc_client.py) holds one task whose app version
+// has a graphics_app; the client runs it at once. The test then does what the
 // Manager's "Show graphics" does: it reads graphics_exec_path and slot_path
 // from the GUI RPC get_results and starts that program in that slot.
 #include <gtest/gtest.h>
@@ -32,10 +32,29 @@ struct real_client {
     int port = 40000 + getpid() % 20000;
     std::unique_ptr<background_process> client;
 
+    // The build's programs and pictures as an app version the project sent.
+    bool make_app_version(const std::string& version_dir) {
+        const char* const files[][3] = {
+            {TIDEWRACK_EXE, "tidewrack_4.87_x86_64-pc-linux-gnu", ""},
+            {TIDEWRACK_GRAPHICS_EXE, "tidewrack_graphics_4.87_x86_64-pc-linux-gnu", "graphics_app"},
+            {TIDEWRACK_SOURCE_DIR "/data/earthlights2.jpg", "earthlights2_4.87.jpg", "earthlights2.jpg"},
+            {TIDEWRACK_SOURCE_DIR "/data/leftimage2.jpg", "leftimage2_4.87.jpg", "leftimage2.jpg"}};
+        std::string output, xml = "<version>\n";
+        if (run_command("", {"mkdir", "-p", version_dir}, output) != 0) return false;
+        for (const auto& f : files) {
+            if (run_command("", {"cp", f[0], version_dir + "/" + f[1]}, output) != 0) return false;
+            xml += std::string("<file><physical_name>") + f[1] + "</physical_name>" +
+                   (*f[2] ? std::string("<logical_name>") + f[2] + "</logical_name>" : "<main_program/>") +
+                   "</file>\n";
+        }
+        return write_file(version_dir + "/version.xml", xml + "<api_version>7.20.5</api_version>\n</version>\n");
+    }
+
     bool start() {
-        std::string output;
-        if (run_command("", {"bash", TIDEWRACK_SOURCE_DIR "/tools/make_client_dir.sh", data, TIDEWRACK_EXE,
-                             TIDEWRACK_GRAPHICS_EXE, TIDEWRACK_SOURCE_DIR "/data"},
+        std::string version_dir = dir.root + "/apps/tidewrack/4.87/x86_64-pc-linux-gnu", output;
+        if (!make_app_version(version_dir) ||
+            run_command("", {"python3", TIDEWRACK_SOURCE_DIR "/tests/support/boinc_client.py", "layout", data,
+                             "--app-version", version_dir},
                         output) != 0)
             return false;
         // No DISPLAY for the client: the computation's own display stays out of the way.
@@ -51,12 +70,15 @@ struct real_client {
         double end = test_clock() + start_timeout;
         while (test_clock() < end && client->running()) {
             std::string output;
-            run_command("", {"python3", TIDEWRACK_SOURCE_DIR "/tools/gui_rpc_results.py", std::to_string(port)},
+            run_command("", {"python3", TIDEWRACK_SOURCE_DIR "/tests/support/boinc_client.py", "results",
+                             std::to_string(port)},
                         output);
+            // name, state, exit status, pid, slot, graphics program
             std::istringstream lines(output);
-            std::string name;
-            while (std::getline(lines, name, '\t') && std::getline(lines, *slot, '\t') &&
-                   std::getline(lines, *graphics)) {
+            std::string skipped;
+            while (std::getline(lines, skipped, '\t') && std::getline(lines, skipped, '\t') &&
+                   std::getline(lines, skipped, '\t') && std::getline(lines, skipped, '\t') &&
+                   std::getline(lines, *slot, '\t') && std::getline(lines, *graphics)) {
                 if (!slot->empty() && !graphics->empty() && path_exists(*slot + "/stderr.txt")) return true;
             }
             usleep(500 * 1000);

@@ -37,19 +37,22 @@ std::vector<double> gl_recorded(const std::vector<GlCall>& all, GlCall::Kind kin
     return out;
 }
 
+// A definition that notes the call, then passes it on to the driver.
+#define RECORDED_GL_CALL(name, kind, params, args, noted) \
+    void name params {                                     \
+        static auto f = real<void(*) params>(#name);       \
+        note(GlCall::kind, noted);                         \
+        f args;                                            \
+    }
+
 extern "C" {
 
-void glPointSize(GLfloat size) {
-    static auto f = real<void (*)(GLfloat)>("glPointSize");
-    note(GlCall::PointSize, size);
-    f(size);
-}
-
-void glLineWidth(GLfloat width) {
-    static auto f = real<void (*)(GLfloat)>("glLineWidth");
-    note(GlCall::LineWidth, width);
-    f(width);
-}
+RECORDED_GL_CALL(glPointSize, PointSize, (GLfloat size), (size), size)
+RECORDED_GL_CALL(glLineWidth, LineWidth, (GLfloat width), (width), width)
+RECORDED_GL_CALL(glNewList, NewList, (GLuint list, GLenum mode), (list, mode), list)
+RECORDED_GL_CALL(glDeleteLists, DeleteLists, (GLuint list, GLsizei range), (list, range), list)
+RECORDED_GL_CALL(glEnable, Enable, (GLenum cap), (cap), cap)
+RECORDED_GL_CALL(glDisable, Disable, (GLenum cap), (cap), cap)
 
 GLuint glGenLists(GLsizei range) {
     static auto f = real<GLuint (*)(GLsizei)>("glGenLists");
@@ -58,35 +61,11 @@ GLuint glGenLists(GLsizei range) {
     return name;
 }
 
-void glNewList(GLuint list, GLenum mode) {
-    static auto f = real<void (*)(GLuint, GLenum)>("glNewList");
-    note(GlCall::NewList, list);
-    f(list, mode);
-}
-
 void glEndList() {
     static auto f = real<void (*)()>("glEndList");
     note(GlCall::EndList, 0);
     f();
     if (end_list_hook) end_list_hook();
-}
-
-void glDeleteLists(GLuint list, GLsizei range) {
-    static auto f = real<void (*)(GLuint, GLsizei)>("glDeleteLists");
-    note(GlCall::DeleteLists, list);
-    f(list, range);
-}
-
-void glEnable(GLenum cap) {
-    static auto f = real<void (*)(GLenum)>("glEnable");
-    note(GlCall::Enable, cap);
-    f(cap);
-}
-
-void glDisable(GLenum cap) {
-    static auto f = real<void (*)(GLenum)>("glDisable");
-    note(GlCall::Disable, cap);
-    f(cap);
 }
 
 }  // extern "C"

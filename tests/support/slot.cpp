@@ -6,37 +6,22 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
+#include "client_emulation.h"
+
 namespace e2e {
 
-namespace {
-
-std::string temp_base() {
-    const char* t = getenv("TMPDIR");
-    return t && *t ? t : "/tmp";
-}
-
-void remove_tree(const std::string& path) {
-    if (path.size() < 8) return;   // never anything like "/" or "/tmp"
-    std::string cmd = "rm -rf '" + path + "'";
-    if (system(cmd.c_str()) != 0) fprintf(stderr, "cannot remove %s\n", path.c_str());
-}
-
-}  // namespace
+using namespace client_emulation;
 
 run_dir make_run_dir(const char* tag) {
-    std::string templ = temp_base() + "/tidewrack-" + tag + "-XXXXXX";
-    std::vector<char> buf(templ.begin(), templ.end());
-    buf.push_back(0);
     run_dir dir;
-    if (!mkdtemp(buf.data())) return dir;
-    dir.root = buf.data();
+    dir.root = make_temp_dir(std::string("tidewrack-") + tag);
+    if (dir.root.empty()) return dir;
     dir.slot = dir.root + "/slot";
     dir.project = dir.root + "/project";
     mkdir(dir.slot.c_str(), 0755);
@@ -45,7 +30,7 @@ run_dir make_run_dir(const char* tag) {
 }
 
 void remove_run_dir(const run_dir& dir) {
-    if (!dir.root.empty()) remove_tree(dir.root);
+    remove_tree(dir.root);
 }
 
 std::string runner_result::text() const {
@@ -56,45 +41,21 @@ std::string runner_result::text() const {
 
 int run_command(const std::string& cwd, const std::vector<std::string>& argv, std::string& output) {
     int fds[2];
-    if (pipe(fds)) return -1;
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        dup2(fds[1], 1);
-        dup2(fds[1], 2);
-        close(fds[0]);
-        close(fds[1]);
-        if (!cwd.empty() && chdir(cwd.c_str())) _exit(126);
-        unsetenv("DISPLAY");
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
+    if (pipe2(fds, O_CLOEXEC)) return -1;
+    process_options options;
+    options.argv = argv;
+    options.dir = cwd;
+    options.remove_display = true;
+    options.output_fd = fds[1];
+    pid_t pid = start_process(options);
     close(fds[1]);
     output.clear();
     char buf[4096];
     ssize_t n;
     while ((n = read(fds[0], buf, sizeof buf)) > 0) output.append(buf, n);
     close(fds[0]);
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-runner_result run_client(const run_dir& dir, const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {TIDEWRACK_BINARY_DIR "/tidewrack_client", "--dir", dir.root,
-                                     "--app", TIDEWRACK_EXE, "--no-display", "--plain"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::string output;
-    runner_result r;
-    r.exit_code = run_command("", argv, output);
-    std::istringstream in(output);
-    std::string line;
-    while (std::getline(in, line)) r.lines.push_back(line);
-    return r;
+    int status, sig;
+    return reap(pid, true, status, sig) ? status : -1;
 }
 
 namespace {
@@ -107,6 +68,16 @@ std::vector<std::string> runner_argv(const run_dir& dir, const std::vector<std::
 }
 
 }  // namespace
+
+runner_result run_client(const run_dir& dir, const std::vector<std::string>& args) {
+    std::string output;
+    runner_result r;
+    r.exit_code = run_command("", runner_argv(dir, args), output);
+    std::istringstream in(output);
+    std::string line;
+    while (std::getline(in, line)) r.lines.push_back(line);
+    return r;
+}
 
 background_runner::background_runner(const run_dir& dir, const std::vector<std::string>& args)
     : background_process(runner_argv(dir, args), dir.root + "/runner.txt") {}
@@ -128,21 +99,12 @@ std::string find_in_path(const std::string& name) {
 background_process::background_process(const std::vector<std::string>& argv, const std::string& output,
                                        const std::string& cwd, bool keep_display)
     : output_path(output) {
-    fflush(nullptr);
-    pid = fork();
-    if (pid == 0) {
-        int fd = open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0) _exit(126);
-        dup2(fd, 1);
-        dup2(fd, 2);
-        if (!cwd.empty() && chdir(cwd.c_str())) _exit(126);
-        if (!keep_display) unsetenv("DISPLAY");
-        std::vector<char*> a;
-        for (const std::string& s : argv) a.push_back(const_cast<char*>(s.c_str()));
-        a.push_back(nullptr);
-        execv(a[0], a.data());
-        _exit(127);
-    }
+    process_options options;
+    options.argv = argv;
+    options.dir = cwd;
+    options.remove_display = !keep_display;
+    options.output_path = output_path;
+    pid = start_process(options);
 }
 
 background_process::~background_process() {
@@ -158,10 +120,9 @@ background_process::~background_process() {
 }
 
 bool background_process::running() {
+    int sig;
     if (pid <= 0) return false;
-    int s;
-    if (waitpid(pid, &s, WNOHANG) != pid) return true;
-    status = WIFEXITED(s) ? WEXITSTATUS(s) : 128 + WTERMSIG(s);
+    if (!reap(pid, false, status, sig)) return true;
     pid = 0;
     return false;
 }

@@ -2,14 +2,11 @@
 
 #include <cstdio>
 
+#include "client_emulation.h"
+
 std::string read_file(const std::string& path) {
     std::string text;
-    FILE* f = fopen(path.c_str(), "r");
-    if (!f) return text;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    fclose(f);
+    client_emulation::read_text(path, text);
     return text;
 }
 
