@@ -38,6 +38,8 @@
 #include <string>
 #include <vector>
 
+#include "client_emulation.h"
+
 namespace {
 
 const int pulsars = 1274;
@@ -52,17 +54,12 @@ struct options {
     bool floor = true;
 };
 
-double wall_seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
+double wall_seconds() { return client_emulation::clock_seconds(); }
 
 std::string read_text(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string text;
+    client_emulation::read_text(path, text);
+    return text;
 }
 
 // ---- one run of a program in a slot of its own ----

@@ -13,24 +13,20 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "client_emulation.h"
+
 namespace {
 
-double wall_seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec * 1e-9;
-}
+double wall_seconds() { return client_emulation::clock_seconds(); }
 
 std::string read_text(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string text;
+    client_emulation::read_text(path, text);
+    return text;
 }
 
 // The runner's child: the program.

@@ -8,5 +8,6 @@ add_dependencies(bench_worker_overhead tidewrack tidewrack_client)
 # Resident size of the real program over window <-> full-screen switches;
 # prints figures, never run by ctest.
 add_executable(bench_window_switch ${CMAKE_SOURCE_DIR}/bench/window_switch_bench.cpp)
+target_link_libraries(bench_window_switch PRIVATE tidewrack_client_emulation)
 target_compile_definitions(bench_window_switch PRIVATE BENCH_CLIENT="$<TARGET_FILE:tidewrack_client>")
 add_dependencies(bench_window_switch tidewrack tidewrack_client)

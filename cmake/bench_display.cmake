@@ -10,6 +10,7 @@ add_executable(bench_floor ${CMAKE_SOURCE_DIR}/bench/floor_window.cpp)
 target_link_libraries(bench_floor PRIVATE GLUT::GLUT OpenGL::GL)
 
 add_executable(bench_display ${CMAKE_SOURCE_DIR}/bench/display_share_bench.cpp)
+target_link_libraries(bench_display PRIVATE tidewrack_client_emulation)
 target_compile_definitions(bench_display PRIVATE
   TIDEWRACK_EXE="$<TARGET_FILE:tidewrack>"
   BENCH_FLOOR_EXE="$<TARGET_FILE:bench_floor>"
