@@ -36,11 +36,20 @@ void count_swap() {
     counter[0] = counter[0] + 1;
 }
 
+// The real function. A program that loads its display with dlopen (as the
+// computation does) has the GL library outside the global scope, where
+// RTLD_NEXT does not look, so the loaded library is asked as well.
+void* real_function(const char* name, const char* library) {
+    if (void* f = dlsym(RTLD_NEXT, name)) return f;
+    void* handle = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+    return handle ? dlsym(handle, name) : nullptr;
+}
+
 }  // namespace
 
 extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
     using swap_function = void (*)(Display*, GLXDrawable);
-    static swap_function real = reinterpret_cast<swap_function>(dlsym(RTLD_NEXT, "glXSwapBuffers"));
+    static swap_function real = reinterpret_cast<swap_function>(real_function("glXSwapBuffers", "libGL.so.1"));
     if (real) real(display, drawable);
     count_swap();
 }
@@ -48,7 +57,7 @@ extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable) {
 // Programs that draw through EGL (some screensavers) swap here instead.
 extern "C" unsigned int eglSwapBuffers(void* display, void* surface) {
     using swap_function = unsigned int (*)(void*, void*);
-    static swap_function real = reinterpret_cast<swap_function>(dlsym(RTLD_NEXT, "eglSwapBuffers"));
+    static swap_function real = reinterpret_cast<swap_function>(real_function("eglSwapBuffers", "libEGL.so.1"));
     unsigned int ok = real ? real(display, surface) : 0;
     count_swap();
     return ok;
