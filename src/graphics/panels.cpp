@@ -12,6 +12,7 @@
 #include "graphics/text_utils.h"
 #include "graphics/title_decoration.h"
 #include "graphics/view_state.h"
+#include "scenery/fog.h"
 #include "sky/sky_clock.h"
 
 double ripples_start_time = 0;
@@ -158,12 +159,19 @@ void draw_corner_ripples(double t) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_LINE_SMOOTH);
+    // At the bands' one depth the fog is one factor: given in their colour.
+    float density, fogged = 1.0f;
+    bool fog_in_colour = black_exp2_fog(&density);
+    if (fog_in_colour) {
+        fogged = exp2_fog_factor(density, depth);
+        glDisable(GL_FOG);
+    }
     begin_overlay();
     // Each band in one primitive: every segment's quad as the two triangles
     // that its polygon is drawn as, without a draw call for each segment.
     for (int i = 0; i < bands; ++i) {
         float r = i * 2 * width - width + shift;
-        glColor4f(0.9f, 0.0f, 0.0f, 1 - r / fade_radius);
+        glColor4f(0.9f * fogged, 0.0f, 0.0f, 1 - r / fade_radius);
         glBegin(GL_TRIANGLES);
         for (int j = 0; j < segments; ++j) {
             float a = j * segment_angle;
@@ -177,5 +185,6 @@ void draw_corner_ripples(double t) {
         glEnd();
     }
     glDisable(GL_BLEND);
+    if (fog_in_colour) glEnable(GL_FOG);
     end_overlay();
 }

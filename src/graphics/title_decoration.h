@@ -10,4 +10,11 @@
 extern TEXTURE_DESC title_texture;
 extern bool title_texture_tried;
 
+// Where the decoration lies in the overlay space: its top-left corner (and
+// depth), its size, its outline in texture coordinates, and its opacity.
+extern const float title_pos[3];
+extern const float title_scale[2];
+extern const float title_perimeter[7][2];
+extern const float title_opacity;
+
 void draw_title_decoration();

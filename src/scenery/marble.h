@@ -25,4 +25,8 @@ extern float earth_offset;
 void make_marble(float radius_factor, bool blend);
 void marble_texture_coords(float lon, float lat, float* s, float* t);
 void draw_marble();
+// A plane in object coordinates (keep a x + b y + c z + d >= 0) beyond which
+// all within `radius` of the centre is hidden behind the opaque earth as
+// draw_marble draws it under the current matrices; false when there is none.
+bool marble_hiding_plane(float radius, double plane[4]);
 bool marble_far_side_hidden(const float modelview[16], const float projection[16], float radius);

@@ -41,4 +41,8 @@ extern const int sky_layer_count;
 // Records every layer's list (graphics initialisation).
 void build_sky_layers();
 // Replays the list of every layer that is switched on.
-void draw_sky_layers();
+// Draws every layer whose switch is on. A clip plane, when given (object
+// coordinates, as glClipPlane takes it), applies to the grid alone.
+void draw_sky_layers(const double* grid_clip_plane = nullptr);
+// The radius the grid list was last built at (0 before).
+float grid_radius();

@@ -5,7 +5,9 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <functional>
+#include <vector>
 
 #include "fbcapture.h"
 #include "sky/sky_math.h"
@@ -79,6 +81,55 @@ class QuietEvents {
 inline FbCapture capture_sky_section(float rotation, double t) {
     QuietEvents quiet;
     return capture_enclosed([rotation, t] { draw_sky_section(0.0, rotation, t); });
+}
+
+// The window's RGB pixels after `draw` on a cleared window (the frame's
+// clear colour), the matrices left as they were.
+inline std::vector<unsigned char> rendered(const std::function<void()>& draw) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glViewport(0, 0, 640, 480);
+    glClearColor(0, 0, 0.15f, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    draw();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glFinish();
+    std::vector<unsigned char> px(640 * 480 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+    return px;
+}
+
+// How two pictures of `rendered` differ.
+struct picture_difference {
+    size_t pixels = 0;        // pixels that differ at all
+    size_t over_one = 0;      // pixels with a channel more than 1 apart
+    size_t brighter = 0;      // pixels with a channel more than 1 brighter in `b`
+    size_t lit_a = 0, lit_b = 0;   // pixels that are not the clear colour
+};
+
+inline picture_difference compare(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    picture_difference d;
+    auto lit = [](const unsigned char* p) { return p[0] != 0 || p[1] != 0 || p[2] != 38; };
+    for (size_t i = 0; i < a.size(); i += 3) {
+        bool differs = false, over_one = false, brighter = false;
+        for (size_t c = i; c < i + 3; c++) {
+            int delta = (int)b[c] - (int)a[c];
+            differs = differs || delta != 0;
+            over_one = over_one || std::abs(delta) > 1;
+            brighter = brighter || delta > 1;
+        }
+        d.pixels += differs;
+        d.over_one += over_one;
+        d.brighter += brighter;
+        d.lit_a += lit(&a[i]);
+        d.lit_b += lit(&b[i]);
+    }
+    return d;
 }
 
 }  // namespace sky_test
