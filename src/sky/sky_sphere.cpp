@@ -5,7 +5,6 @@
 #include <GL/gl.h>
 #include <cmath>
 
-#include "scenery/fog.h"
 #include "sky/catalogues.h"
 #include "sky/display_lists.h"
 #include "sky/sky_clock.h"
@@ -79,78 +78,19 @@ void make_pulsar_list() { record_point_layer(pulsar_points_list, pulsar_list, pu
 void make_snr_list() { record_point_layer(snr_points_list, snr_list, snr_count, 0.7f, 0.176f, 0.0f); }
 void make_xray_list() { record_point_layer(xray_points_list, xray_list, xray_count, 0.5f, 0.5f, 1.0f); }
 
-namespace {
-
-// The grid: 24 meridians from pole to pole and 11 parallels, each a strip of
-// 100 segments, kept as points so that the frame can also draw it with its
-// fog worked out at the points.
-const int grid_strips = 35;
-const int grid_strip_points = 101;
-float grid_points[grid_strips * grid_strip_points][3];
-float grid_strip_colours[grid_strips][3];
-float grid_point_colours[grid_strips * grid_strip_points][3];
-bool grid_built = false;   // the list holds the grid
-
-void compute_sky_grid(float radius) {
-    int strip = 0, k = 0;
-    for (int i = 0; i < 24; i++, strip++) {
-        float ra = 15.0f * i;
-        for (int c = 0; c < 3; c++) grid_strip_colours[strip][c] = i == 0 ? grid_highlight[c] : grid_colour[c];
-        for (int j = 0; j <= 100; j++) sky_point(ra, j * 180.0f / 100 - 90, radius, grid_points[k++]);
-    }
-    for (int i = 1; i <= 11; i++, strip++) {
-        float dec = 90.0f - 15 * i;
-        for (int c = 0; c < 3; c++) grid_strip_colours[strip][c] = dec == 0 ? grid_highlight[c] : grid_colour[c];
-        for (int j = 0; j <= 100; j++) sky_point(j * 360.0f / 100, dec, radius, grid_points[k++]);
-    }
-}
-
-// What the list draws, with the fog given as the points' colour, shaded
-// smoothly along each segment: the fog hardly changes along one, and the
-// driver's fog at every pixel of the smooth lines was a tenth of a
-// full-screen frame. The list's state changes are made the same way.
-void draw_grid_with_point_fog(float density) {
-    float m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    for (int strip = 0, k = 0; strip < grid_strips; strip++) {
-        for (int j = 0; j < grid_strip_points; j++, k++) {
-            const float* v = grid_points[k];
-            float f = exp2_fog_factor(density, m[2] * v[0] + m[6] * v[1] + m[10] * v[2] + m[14]);
-            for (int c = 0; c < 3; c++) grid_point_colours[k][c] = f * grid_strip_colours[strip][c];
-        }
-    }
-    glLineWidth(1.0f);
-    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT);
-    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glDisable(GL_FOG);
-    glShadeModel(GL_SMOOTH);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, grid_points);
-    glColorPointer(3, GL_FLOAT, 0, grid_point_colours);
-    for (int strip = 0; strip < grid_strips; strip++)
-        glDrawArrays(GL_LINE_STRIP, strip * grid_strip_points, grid_strip_points);
-    glPopClientAttrib();
-    glPopAttrib();
-    glColor3fv(grid_strip_colours[grid_strips - 1]);
-}
-
-void draw_grid() {
-    float density;
-    if (grid_built && black_exp2_fog(&density))
-        draw_grid_with_point_fog(density);
-    else
-        call_list(grid_list);
-}
-
-}  // namespace
-
 void draw_sky_grid(float radius) {
-    compute_sky_grid(radius);
-    for (int strip = 0; strip < grid_strips; strip++) {
-        glColor3fv(grid_strip_colours[strip]);
+    for (int i = 0; i < 24; i++) {
+        float ra = 15.0f * i;
+        glColor3fv(i == 0 ? grid_highlight : grid_colour);
         glBegin(GL_LINE_STRIP);
-        for (int j = 0; j < grid_strip_points; j++) glVertex3fv(grid_points[strip * grid_strip_points + j]);
+        for (int j = 0; j <= 100; j++) sky_vertex(ra, j * 180.0f / 100 - 90, radius);
+        glEnd();
+    }
+    for (int i = 1; i <= 11; i++) {
+        float dec = 90.0f - 15 * i;
+        glColor3fv(dec == 0 ? grid_highlight : grid_colour);
+        glBegin(GL_LINE_STRIP);
+        for (int j = 0; j <= 100; j++) sky_vertex(j * 360.0f / 100, dec, radius);
         glEnd();
     }
 }
@@ -162,7 +102,6 @@ void make_grid_list(float radius_factor) {
     glLineWidth(1.0f);
     draw_sky_grid(radius);
     glEndList();
-    grid_built = true;
 }
 
 namespace {
@@ -192,10 +131,7 @@ void draw_sky_layers(const double* grid_clip_plane) {
             glClipPlane(GL_CLIP_PLANE0, grid_clip_plane);
             glEnable(GL_CLIP_PLANE0);
         }
-        if (layer.list == &grid_list)
-            draw_grid();
-        else
-            call_list(*layer.list);
+        call_list(*layer.list);
         if (clipped) glDisable(GL_CLIP_PLANE0);
     }
 }

@@ -1,6 +1,6 @@
-// The frame's cheaper ways of drawing the grid and the title picture: each
-// must leave the picture as the plain way draws it, to a rounding, or change
-// it only where the plain way was wrong.
+// The frame's cheaper ways of drawing the grid, the title picture and the
+// ripples: each must leave the picture as the plain way draws it, to a
+// rounding, or change it only where the plain way was wrong.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -81,18 +81,6 @@ class FrameShortcuts : public ::testing::Test {
 };
 
 }  // namespace
-
-// The grid's fog worked out at its points: the frame's fog and a strong one.
-TEST_F(FrameShortcuts, GridFoggedAtItsPointsDrawsWhatTheDriversFogDraws) {
-    for (float density : {0.07f, 0.3f}) {
-        SCOPED_TRACE("density " + std::to_string(density));
-        fog(density);
-        picture_difference d = compare(rendered([] { glCallList(grid_list); }), rendered([] { draw_sky_layers(); }));
-        EXPECT_GT(d.lit_a, 5000u) << "the grid is in the picture";
-        EXPECT_LE(d.over_one, 3u);   // a rare pixel on an outline may settle otherwise
-        EXPECT_LE(d.pixels, d.lit_a / 50);
-    }
-}
 
 // The grid behind the opaque earth is left out. The earth hid it already,
 // except where a line in front crossed a hidden one: there the hidden line's
