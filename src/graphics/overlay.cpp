@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "graphics/glyph_atlas.h"
 #include "graphics/text_utils.h"
 #include "graphics/view_state.h"
 #include "sky/sky_clock.h"
@@ -27,7 +28,9 @@ void* glut_font(int font) {
 void draw_text(const char* text, int font) {
     void* glut = glut_font(font);
     if (!glut) return;
-    for (unsigned char c : latin1_glyphs(text)) glutBitmapCharacter(glut, c);
+    std::string glyphs = latin1_glyphs(text);
+    if (draw_glyphs_from_atlas(glut, glyphs)) return;
+    for (unsigned char c : glyphs) glutBitmapCharacter(glut, c);
 }
 
 int text_width(const char* text, int font) {

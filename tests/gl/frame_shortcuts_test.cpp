@@ -1,6 +1,7 @@
 // The frame's cheaper ways of drawing the grid, the title picture and the
 // ripples: each must leave the picture as the plain way draws it, to a
 // rounding, or change it only where the plain way was wrong.
+#include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -8,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "graphics/glyph_atlas.h"
 #include "graphics/overlay.h"
 #include "graphics/panels.h"
+#include "graphics/text_utils.h"
 #include "graphics/title_decoration.h"
 #include "scenery/marble.h"
 #include "scenery/textures.h"
@@ -160,4 +163,51 @@ TEST_F(FrameShortcuts, RipplesFoggedInTheirColourDrawAsUnderTheDriversFog) {
     EXPECT_GT(d.lit_a, 5000u) << "the ripples are in the picture";
     EXPECT_LE(d.over_one, 3u);
     EXPECT_TRUE(glIsEnabled(GL_FOG));
+}
+
+// Text drawn from the glyph texture, against freeglut's glyph-by-glyph
+// bitmaps: both fonts, every printable Latin-1 glyph, at raster positions
+// between pixels, blended and depth-tested under a strong fog; two calls in
+// a row continue on the line, and the raster position ends up alike.
+TEST_F(FrameShortcuts, TextFromTheGlyphTextureDrawsAsFreeglutsBitmaps) {
+    fog(0.3f);
+    // Every printable glyph, in UTF-8 as the panels' texts come: three lines,
+    // each drawn in two parts.
+    auto utf8 = [](int first, int last) {
+        std::string s;
+        for (int c = first; c <= last; c++) {
+            if (c < 128) s += (char)c;
+            else s += {(char)(0xC0 | c >> 6), (char)(0x80 | (c & 0x3F))};
+        }
+        return s;
+    };
+    const std::string lines[3][2] = {
+        {utf8(32, 79), utf8(80, 126)}, {utf8(161, 190), utf8(191, 220)}, {utf8(221, 237), utf8(238, 255)}};
+    float end[2][4];
+    auto text = [&](bool glyph_texture, float (&raster)[4]) {
+        return rendered([&] {
+            begin_overlay();
+            int row = 0;
+            for (void* glut : {GLUT_BITMAP_HELVETICA_12, GLUT_BITMAP_TIMES_ROMAN_24}) {
+                for (const auto& line : lines) {
+                    glColor4f(0.6f, 0.7f, 1.0f, 0.8f);
+                    glRasterPos3f(0.0131f, 0.0917f + 0.07f * row++, -0.5f);
+                    if (glyph_texture) {
+                        EXPECT_TRUE(draw_glyphs_from_atlas(glut, latin1_glyphs(line[0].c_str())));
+                        EXPECT_TRUE(draw_glyphs_from_atlas(glut, latin1_glyphs(line[1].c_str())));
+                    } else {
+                        for (unsigned char c : latin1_glyphs((line[0] + line[1]).c_str())) glutBitmapCharacter(glut, c);
+                    }
+                }
+            }
+            glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+            end_overlay();
+        });
+    };
+    picture_difference d = compare(text(false, end[0]), text(true, end[1]));
+    EXPECT_GT(d.lit_a, 5000u) << "the text is in the picture";
+    EXPECT_EQ(d.over_one, 0u);
+    EXPECT_LE(d.pixels, d.lit_a / 50);
+    EXPECT_EQ(end[0][0], end[1][0]);
+    EXPECT_EQ(end[0][1], end[1][1]);
 }
