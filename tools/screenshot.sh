@@ -27,13 +27,9 @@ run=$(mktemp -d)
 trap 'rm -rf "$run"' EXIT
 
 export GALLIUM_DRIVER=llvmpipe
-xvfb-run -a -s '-screen 0 1920x1080x24' bash -c '
+xvfb-run -a -s '-screen 0 1920x1080x24 -noreset' bash -c '
   set -euo pipefail
   out=$1; run=$2
-  # window at once, full screen at 25 s, quit at 40 s
-  build/tidewrack_client --dir "$run" --fresh --user "Ann Example" --team "Tidewrack Testers" \
-    --at 0 window --at 25 fullscreen --at 40 quit > "$run/client.log" 2>&1 &
-  client=$!
   window() {   # the visible window of the program, once it is there
     for _ in $(seq 100); do
       w=$(xdotool search --onlyvisible --name "^tidewrack$" 2>/dev/null | head -n 1) || true
@@ -46,6 +42,10 @@ xvfb-run -a -s '-screen 0 1920x1080x24' bash -c '
     xwd -silent -id "$1" | xwdtopnm 2>/dev/null | { if [ -n "${3:-}" ]; then pamscale "$3"; else cat; fi; } |
       pnmtopng -compression 9 > "$2"
   }
+  # The window, then the outside view; quit at 16 s.
+  build/tidewrack_client --dir "$run/window" --fresh --user "Ann Example" --team "Tidewrack Testers" \
+    --at 0 window --at 16 quit > "$run/window.log" 2>&1 &
+  client=$!
   w=$(window)
   sleep 10   # the first targets reach the search panel; the ripples flow
   snap "$w" "$out/world_view.png"
@@ -53,8 +53,15 @@ xvfb-run -a -s '-screen 0 1920x1080x24' bash -c '
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key ctrl+o
   sleep 3
   snap "$w" "$out/outside_view.png"
-  sleep 16   # full screen comes at 25 s, in a new window
+  wait "$client" || true
+  # Full screen, in a run of its own that starts in it, the pointer in a
+  # corner away from it (any move ends a screensaver).
+  xdotool mousemove 1919 1079
+  build/tidewrack_client --dir "$run/full" --fresh --user "Ann Example" --team "Tidewrack Testers" \
+    --at 0 fullscreen --at 14 quit > "$run/full.log" 2>&1 &
+  client=$!
   w=$(window)
+  sleep 10
   snap "$w" "$out/full_screen.png" 0.5
   wait "$client" || true
 ' _ "$out" "$run"
