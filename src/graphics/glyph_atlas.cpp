@@ -146,7 +146,8 @@ void build_atlas(atlas& a) {
     if (!framebuffer_objects() || !capture_glyphs(a.font, lit, &a.fog_reaches_bitmaps) || !measure_glyphs(a, lit)) return;
     glPushAttrib(GL_TEXTURE_BIT);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    if (a.texture == 0 || !glIsTexture(a.texture)) glGenTextures(1, &a.texture);
+    // A new name each build: a build is for a context that has none of ours.
+    glGenTextures(1, &a.texture);
     glBindTexture(GL_TEXTURE_2D, a.texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -167,10 +168,7 @@ atlas* atlas_for(void* font) {
     for (atlas& candidate : atlases)
         if (candidate.font == font || (!a && candidate.font == nullptr)) a = &candidate;
     if (!a || (a->font == font && same_gl_context(a->context, current_gl_context()))) return a;
-    // Not yet built in this context: a context made anew has none of the old
-    // one's textures, and its names may belong to others.
-    a->texture = 0;
-    a->font = font;
+    a->font = font;   // not yet built in this context
     build_atlas(*a);
     return a;
 }

@@ -65,22 +65,26 @@ overlay_regions measure(const window_pixels& px) {
     return seen;
 }
 
+// Resumed near the end, so that the search panel gets a target at once; its
+// window at the default size.
+void start_near_the_end(TestClient& client, Display* display, WindowInfo* window) {
+    client.write_checkpoint(1260, 1260);
+    client.start();
+    ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, window)) << client.log();
+    ASSERT_EQ(window->width, 640);
+    ASSERT_EQ(window->height, 480);
+}
+
 }  // namespace
 
 TEST(FrameWindow, OpensAndDrawsTitlePanelsAndRipples) {
     Display* display = open_test_display();
     ASSERT_NE(display, nullptr) << "this test needs an X server in DISPLAY";
     TestClient client;
-    // Resume near the end: the search panel gets a target at once.
-    client.write_checkpoint(1260, 1260);
-    client.start();
-
+    WindowInfo window;
+    ASSERT_NO_FATAL_FAILURE(start_near_the_end(client, display, &window));
     EXPECT_TRUE(client.wait_for_log("GFX: app_graphics_resize(640,480)", start_timeout)) << client.log();
     EXPECT_NE(client.log().find("APP: app_graphics_init()"), std::string::npos);
-    WindowInfo window;
-    ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
-    ASSERT_EQ(window.width, 640);
-    ASSERT_EQ(window.height, 480);
 
     // The search panel appears with the worker's first target; the worker
     // runs at idle priority, so poll (until the window is gone at the latest).
@@ -104,7 +108,7 @@ TEST(FrameWindow, OpensAndDrawsTitlePanelsAndRipples) {
 }
 
 // At the default size nothing of the title's text or of the panels touches
-// the window's outermost rows and columns: what the specified places would
+// the window's outermost rows and columns: what their given places would
 // cut there is moved just inside. (The ripples and the title's picture run
 // off the corners by design, so only the title's stretch of the top row is
 // looked at for red.)
@@ -112,12 +116,8 @@ TEST(FrameWindow, TitleAndPanelsStayInsideTheDefaultWindow) {
     Display* display = open_test_display();
     ASSERT_NE(display, nullptr) << "this test needs an X server in DISPLAY";
     TestClient client;
-    client.write_checkpoint(1260, 1260);
-    client.start();
     WindowInfo window;
-    ASSERT_TRUE(wait_for_window(display, "Tidewrack", start_timeout, &window));
-    ASSERT_EQ(window.width, 640);
-    ASSERT_EQ(window.height, 480);
+    ASSERT_NO_FATAL_FAILURE(start_near_the_end(client, display, &window));
 
     window_readback px;
     int search = 0;

@@ -40,6 +40,16 @@ search_record* make_record_file(const TestClient& slot) {
     return static_cast<search_record*>(memory);
 }
 
+// The graphics program started in a client's slot as the Manager starts it,
+// titled `title`: its window, and the identity a screensaver helper reads.
+void start_as_the_client_does(TestClient& slot, Display* display, const char* title, const std::string& argv0,
+                              WindowInfo* window, window_identity* id) {
+    slot.attach_as_client(title);
+    slot.start_graphics(argv0);
+    ASSERT_TRUE(wait_for_window(display, title, start_timeout, window)) << slot.graphics_log();
+    ASSERT_TRUE(read_window_identity(display, window->id, id));
+}
+
 }  // namespace
 
 // Under the runner, in slot 3: "Show graphics" shows the live search in a
@@ -93,14 +103,10 @@ TEST(GraphicsProgram, WaitsRefusesADamagedRecordAndEndsWhenTheRecordGoesStale) {
     Display* display = open_test_display();
     ASSERT_NE(display, nullptr) << "this test needs an X server in DISPLAY";
     TestClient slot;
-    slot.attach_as_client("Tidewrack graphics test");
     const std::string argv0 = "../../projects/example/tidewrack_graphics_4.87_x86_64-pc-linux-gnu";
-    slot.start_graphics(argv0);
-
     WindowInfo window;
-    ASSERT_TRUE(wait_for_window(display, "Tidewrack graphics test", start_timeout, &window)) << slot.graphics_log();
     window_identity id;
-    ASSERT_TRUE(read_window_identity(display, window.id, &id));
+    ASSERT_NO_FATAL_FAILURE(start_as_the_client_does(slot, display, "Tidewrack graphics test", argv0, &window, &id));
     EXPECT_EQ(id.instance, "tidewrack_graphics_4.87_x86_64-pc-linux-gnu");
     ASSERT_EQ(id.command.size(), 1u);
     EXPECT_EQ(id.command[0], argv0);
@@ -150,12 +156,9 @@ TEST(GraphicsProgram, EmbeddedInAScreensaversWindowFollowsItsSizeAndEndsWithIt) 
     Display* display = open_test_display();
     ASSERT_NE(display, nullptr) << "this test needs an X server in DISPLAY";
     TestClient slot;
-    slot.attach_as_client("Tidewrack embedded");
-    slot.start_graphics(TIDEWRACK_GRAPHICS_EXE);
     WindowInfo window;
-    ASSERT_TRUE(wait_for_window(display, "Tidewrack embedded", start_timeout, &window)) << slot.graphics_log();
     window_identity id;
-    ASSERT_TRUE(read_window_identity(display, window.id, &id));
+    ASSERT_NO_FATAL_FAILURE(start_as_the_client_does(slot, display, "Tidewrack embedded", TIDEWRACK_GRAPHICS_EXE, &window, &id));
     EXPECT_EQ(id.instance, "tidewrack_graphics");
 
     Window helper = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 500, 300, 0, 0, 0);

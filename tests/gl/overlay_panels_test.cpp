@@ -140,7 +140,7 @@ class OverlayPanels : public ::testing::Test {
     void SetUp() override {
         saved_data = gfx_init_data;
         glViewport(0, 0, width, height);
-        // A window in which every text stands where it is specified; the
+        // A window in which every text stands at its given place; the
         // default window, where some would be cut, has tests of its own.
         window_width = 1920;
         window_height = 1080;
@@ -327,7 +327,7 @@ TEST_F(OverlayPanels, TitleInRedTimesRomanAtTheTop) {
     EXPECT_TRUE(glyphs_of(draw_title).empty());
 }
 
-// Where the specified place would cut text at the window's edge, only that
+// Where its given place would cut text at the window's edge, only that
 // text moves, just inside the edge; everything else keeps its place.
 TEST_F(OverlayPanels, SmallWindowsMoveOnlyWhatWouldBeCut) {
     start_search();
