@@ -21,6 +21,7 @@
 #include "platform/graphics_program.h"
 #include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
+#include "platform/window_embedding.h"
 #include "platform/window_properties.h"
 
 // After the BOINC headers: X11's macros (Always, Status, ...) break them.
@@ -32,6 +33,7 @@ namespace {
 
 const double tick_seconds = 0.030;
 const double prefs_check_seconds = 1.0;
+const double embedding_check_seconds = 0.25;
 const int window_start_width = 640, window_start_height = 480;
 
 pthread_t graphics_thread;
@@ -59,6 +61,11 @@ bool program_fullscreen = false;
 bool (*program_step)(double now) = nullptr;
 int program_argc = 0;
 char** program_argv = nullptr;
+// The screensaver's window we were handed (XSCREENSAVER_WINDOW), and whether
+// our window now sits inside another program's window: then it is a
+// screensaver, which input without Control ends.
+Window saver_window = 0;
+bool embedded = false;
 
 // The worker ends the process with exit() (inside boinc_finish). The exit
 // handlers, freeglut's among them, must not run while this thread is inside
@@ -156,18 +163,14 @@ void init_glut() {
     int argc = 1;
     glutInitErrorFunc(on_glut_error);
     glutInitWarningFunc(on_glut_warning);
-    glutInit(&argc, argv);
+    // Before glutInit, which already asks the X server about a window
+    // manager: one that has gone may have left a stale window behind.
     XSetErrorHandler(on_x_error);
     XSetIOErrorHandler(on_x_connection_lost);
+    glutInit(&argc, argv);
     XCloseDisplay(probe_connection);
     probe_connection = nullptr;
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-    // A new window takes the context still current from the window before:
-    // one context for the run. Mesa's software driver keeps a texture's
-    // storage until its context ends when a frame draws the texture, bitmap
-    // text and the texture again, so a context per window grew the process
-    // by each window's pictures.
-    glutSetOption(GLUT_RENDERING_CONTEXT, GLUT_USE_CURRENT_CONTEXT);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
     glut_ready = true;
 }
@@ -235,37 +238,58 @@ void window_title(char* title, int size) {
     snprintf(title, size, "%s", aid.app_name[0] ? aid.app_name : "Tidewrack");
 }
 
+// Full screen and blank screen cover the screen from its corner. Without a
+// window manager glutFullScreen alone moves the window by minus its offset
+// (to -50,-50 for a window at 50,50), so it is placed there as well.
+void place_window(int mode) {
+    if (screensaver_mode(mode)) {
+        glutPositionWindow(0, 0);
+        glutReshapeWindow(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+        if (!glutGet(GLUT_FULL_SCREEN)) glutFullScreen();
+        glutSetCursor(GLUT_CURSOR_NONE);
+    } else {
+        if (glutGet(GLUT_FULL_SCREEN)) glutLeaveFullScreen();
+        glutPositionWindow(window_x, window_y);
+        glutReshapeWindow(window_width, window_height);
+        glutSetCursor(GLUT_CURSOR_INHERIT);
+    }
+}
+
+// The window is shown in a new mode: the program starts its graphics as for
+// a new window (the context, and with it the pictures, stay).
+void start_showing() {
+    attach_input_to_window();
+    window_visible = true;
+    blank_needs_clearing = true;
+    restart_frame_throttle(throttle);
+    app_graphics_init();   // the window's context is current
+}
+
 void create_window(int mode) {
     if (!glut_ready) init_glut();
     char title[256];
     window_title(title, sizeof title);
     if (screensaver_mode(mode)) {
-        // Made screen-sized at the corner: without a window manager,
-        // glutFullScreen alone leaves the window where it was made, shifted
-        // by its offset (at -50,-50 for a window made at 50,50).
         glutInitWindowPosition(0, 0);
         glutInitWindowSize(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
     } else {
         glutInitWindowPosition(window_x, window_y);
         glutInitWindowSize(window_width, window_height);
     }
-    GLXContext before = glXGetCurrentContext();
+    // A window closed by the user or destroyed elsewhere took its context
+    // with it, but the driver keeps that context current, bound to nothing:
+    // release it, or the new window's context could not be made current.
+    if (x_display && glXGetCurrentContext()) glXMakeCurrent(x_display, None, nullptr);
     window_id = glutCreateWindow(title);
-    if (!before || glXGetCurrentContext() != before) note_new_gl_context();
+    note_new_gl_context();
     glutDisplayFunc(on_display);
     glutReshapeFunc(on_reshape);
     glutWindowStatusFunc(on_window_status);
     glutCloseFunc(on_close);
-    attach_input_to_window();
-    if (screensaver_mode(mode)) {
-        glutFullScreen();
-        glutSetCursor(GLUT_CURSOR_NONE);
-    }
-    window_visible = true;
-    blank_needs_clearing = true;
-    restart_frame_throttle(throttle);
     x_display = glXGetCurrentDisplay();
     x_window = glXGetCurrentDrawable();
+    if (saver_window) embed_window(x_display, x_window, saver_window);
+    else if (screensaver_mode(mode)) place_window(mode);
     int glx_event_base;
     if (x_display) glXQueryExtension(x_display, &glx_error_base, &glx_event_base);
     // Again after the first context, so that it runs before the exit
@@ -275,29 +299,37 @@ void create_window(int mode) {
     if (!registered_after_driver) atexit(park_display_at_exit);
     registered_after_driver = true;
     if (separate_program) set_window_identity(x_display, x_window, program_argc, program_argv);
-    app_graphics_init();   // the new window's context is current
+    start_showing();
 }
 
-void destroy_window() {
-    if (!window_id) return;
+void remember_window_place() {
+    if (current_mode != MODE_WINDOW || !window_open()) return;
     glutSetWindow(window_id);
-    if (current_mode == MODE_WINDOW) {
-        window_x = glutGet(GLUT_WINDOW_X);
-        window_y = glutGet(GLUT_WINDOW_Y);
-    }
-    int id = window_id;
-    window_id = 0;
-    window_visible = false;
-    glutDestroyWindow(id);
-    glutMainLoopEvent();   // freeglut destroys windows in its event processing
+    window_x = glutGet(GLUT_WINDOW_X);
+    window_y = glutGet(GLUT_WINDOW_Y);
 }
 
-// Each change of mode makes a new window and context, as full screen needs.
+// One window for the run, shown, hidden and moved between window and full
+// screen: a window made anew for each mode would need a context of its own,
+// and each context its own copy of the pictures.
 void set_mode(int mode) {
     if (mode == current_mode) return;
-    destroy_window();
+    remember_window_place();
+    int before = current_mode;
     current_mode = mode;
-    if (mode != MODE_HIDE_GRAPHICS) create_window(mode);
+    if (!window_open()) {
+        if (mode != MODE_HIDE_GRAPHICS) create_window(mode);
+        return;
+    }
+    glutSetWindow(window_id);
+    if (mode == MODE_HIDE_GRAPHICS) {
+        window_visible = false;
+        glutHideWindow();
+        return;
+    }
+    place_window(mode);
+    if (before == MODE_HIDE_GRAPHICS) glutShowWindow();
+    start_showing();
 }
 
 void serve_client() {
@@ -347,7 +379,31 @@ void draw_frame() {
     glutSwapBuffers();
 }
 
+// The graphics program inside a screensaver helper's window: kept mapped and
+// covering it, and ended with it.
+void follow_embedder(double now) {
+    static double next_check = 0;
+    if (!separate_program || !window_open() || now < next_check) return;
+    next_check = now + embedding_check_seconds;
+    embedding_state state = follow_embedding(x_display, x_window);
+    if (state == WINDOW_GONE) {
+        int id = window_id;
+        destroyed_window = x_window;
+        window_closed_by_user();
+        glutDestroyWindow(id);
+        return;
+    }
+    if (state == WINDOW_EMBEDDED && !embedded) {
+        fprintf(stderr, "GFX: shown inside another program's window, as a screensaver.\n");
+        glutSetWindow(window_id);
+        glutSetCursor(GLUT_CURSOR_NONE);
+    }
+    embedded = state == WINDOW_EMBEDDED;
+}
+
 void tick(double now) {
+    follow_embedder(now);
+    if (loop_ended) return;
     if (requested_mode >= 0) {
         set_mode(requested_mode);
         requested_mode = -1;
@@ -406,7 +462,7 @@ void event_loop() {
 
 }  // namespace
 
-bool screensaver_showing() { return window_id != 0 && screensaver_mode(current_mode); }
+bool screensaver_showing() { return window_id != 0 && (screensaver_mode(current_mode) || embedded); }
 
 void end_screensaver() {
     if (separate_program) {
@@ -436,6 +492,12 @@ int run_graphics_program(int argc, char** argv, bool fullscreen, bool (*step)(do
     if (!display_usable()) {
         fprintf(stderr, "GFX: no display available - nothing to show\n");
         return 1;
+    }
+    // Started by a screensaver that hands its programs a window to draw in.
+    saver_window = screensaver_window_from_environment(probe_connection);
+    if (saver_window) {
+        fprintf(stderr, "GFX: drawing into the screensaver's window 0x%lx.\n", (unsigned long)saver_window);
+        program_fullscreen = true;
     }
     event_loop();
     return 0;

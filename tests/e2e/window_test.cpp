@@ -13,6 +13,7 @@
 #include "slot.h"
 #include "test_client.h"
 #include "text_files.h"
+#include "window_readback.h"
 #include "x_windows.h"
 
 namespace {
@@ -161,9 +162,9 @@ TEST_F(WindowTest, UnderAClientGraphicsStartHiddenAndFollowModeRequests) {
     EXPECT_EQ(client.log().find(loop_ended_line), std::string::npos);
 }
 
-// Each switch makes a new window; the program's exit handler is registered
-// once, not once per window, and the pictures are not made again: the driver
-// keeps every texture's storage. The preloaded logger writes one line per
+// Each switch starts the graphics anew in the one window; the program's exit
+// handler is registered once, not once per switch, and the pictures are not
+// made again: the driver keeps every texture's storage. The preloaded logger writes one line per
 // exit handler registered and per texture made.
 TEST_F(WindowTest, SwitchingBetweenWindowAndFullScreenAddsNoExitHandlersNorTextures) {
     const std::string title = "tidewrack_switch_" + std::to_string(getpid());
@@ -193,6 +194,49 @@ TEST_F(WindowTest, SwitchingBetweenWindowAndFullScreenAddsNoExitHandlersNorTextu
     std::string log = client.log();
     EXPECT_EQ(count_occurrences(log, registered), count_occurrences(first_window, registered)) << log;
     EXPECT_EQ(count_occurrences(log, texture_made), 4) << log;
+}
+
+// Every window of a run draws, however it came: after the user closed one,
+// between window and full screen, and after hiding. Each shows the sky and
+// stays up until asked to go.
+TEST_F(WindowTest, EveryWindowOfTheRunDrawsTheSkyAndStays) {
+    const std::string title = "tidewrack_windows_" + std::to_string(getpid());
+    start_under_client(title);
+    auto expect_sky_that_stays = [&](const char* what) {
+        WindowInfo window;
+        ASSERT_TRUE(wait_for_window(display, title, start_timeout, &window)) << what;
+        window_readback px;
+        EXPECT_TRUE(watch_window(display, window, change_timeout, &px,
+                                 [](const window_readback& p) { return measure_decorations(p).shown(); }))
+            << what << ": no title and panels";
+        EXPECT_EQ(client.wait_for_graphics_reply(3), "") << what << " ended by itself";
+        ASSERT_TRUE(find_window(display, title, &window)) << what << " went";
+        EXPECT_TRUE(px.grab(display, window) && measure_decorations(px).shown()) << what << " stopped drawing";
+    };
+
+    request_mode("<mode_window/>", "<mode_window/>");
+    expect_sky_that_stays("the first window");
+    WindowInfo window;
+    ASSERT_TRUE(find_window(display, title, &window));
+    send_window_close(display, window.id);
+    EXPECT_EQ(client.wait_for_graphics_reply(change_timeout), "<mode_hide_graphics/>");
+    request_mode("<mode_window/>", "<mode_window/>");
+    expect_sky_that_stays("a window after the user closed one");
+
+    request_mode("<mode_fullscreen/>", "<mode_fullscreen/>");
+    expect_sky_that_stays("full screen after a window");
+    request_mode("<mode_window/>", "<mode_window/>");
+    expect_sky_that_stays("a window after full screen");
+    ASSERT_TRUE(find_window(display, title, &window));
+    EXPECT_EQ(window.width, 640);
+    EXPECT_EQ(window.height, 480);
+
+    request_mode("<mode_fullscreen/>", "<mode_fullscreen/>");
+    request_mode("<mode_hide_graphics/>", "<mode_hide_graphics/>");
+    EXPECT_TRUE(wait_for_no_window(display, title, change_timeout));
+    request_mode("<mode_window/>", "<mode_window/>");
+    expect_sky_that_stays("a window after full screen and hiding");
+    EXPECT_EQ(client.log().find("X error"), std::string::npos) << client.log();
 }
 
 TEST_F(WindowTest, ChangedStartUpDataIsReReadWhileAWindowIsShown) {
