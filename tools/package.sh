@@ -27,7 +27,7 @@ if [ $# -ne 1 ] || [ "${1:0:1}" = "-" ]; then
 fi
 out=$1
 if [ -z "$build_dir" ]; then
-  bash tools/build.sh
+  bash tools/build.sh tidewrack tidewrack_display tidewrack_graphics
   build_dir=$source_dir/build
 fi
 
