@@ -2,7 +2,7 @@
 # processes), one library for the client runner and the end-to-end tests.
 add_library(tidewrack_client_emulation STATIC ${CMAKE_SOURCE_DIR}/tools/client_emulation.cpp)
 target_include_directories(tidewrack_client_emulation PUBLIC ${CMAKE_SOURCE_DIR}/tools
-  ${BOINC_INCLUDE_DIR} ${BOINC_LIB_INCLUDE_DIR} /usr/include/boinc)
+  ${BOINC_INCLUDE_DIR} ${BOINC_LIB_INCLUDE_DIR} ${BOINC_TOP_INCLUDE_DIR})
 target_link_libraries(tidewrack_client_emulation PUBLIC ${BOINC_API_LIBRARY} ${BOINC_LIBRARY})
 
 # The client runner: runs the program in a slot directory as the BOINC client

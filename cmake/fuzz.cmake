@@ -19,7 +19,6 @@ if(CLANGXX_EXECUTABLE AND NOT DEFINED TIDEWRACK_CLANG_FUZZER_WORKS)
   endif()
 endif()
 
-get_filename_component(BOINC_TOP_INCLUDE_DIR ${BOINC_LIB_INCLUDE_DIR} DIRECTORY)
 set(PREFS_FUZZ_SOURCES
   ${CMAKE_SOURCE_DIR}/fuzz/prefs_fuzz.cpp
   ${CMAKE_SOURCE_DIR}/src/controls/project_prefs.cpp

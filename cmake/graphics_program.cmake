@@ -8,6 +8,8 @@ add_executable(tidewrack_graphics
 target_link_libraries(tidewrack_graphics PRIVATE tidewrack_display_objects tidewrack_core)
 tidewrack_find_libraries_beside(tidewrack_graphics)
 
-list(APPEND TIDEWRACK_E2E_DEPENDS tidewrack_graphics)
-set(TIDEWRACK_E2E_DEPENDS ${TIDEWRACK_E2E_DEPENDS})
-add_dependencies(tidewrack_client tidewrack_graphics)
+if(TARGET tidewrack_client)
+  list(APPEND TIDEWRACK_E2E_DEPENDS tidewrack_graphics)
+  set(TIDEWRACK_E2E_DEPENDS ${TIDEWRACK_E2E_DEPENDS})
+  add_dependencies(tidewrack_client tidewrack_graphics)
+endif()

@@ -70,7 +70,7 @@ const char* const usage_text =
     "                        their logical names, as the client does; the\n"
     "                        graphics program is its file graphics_app\n"
     "  --app-info DIR        the same from DIR/app_info.xml (the anonymous platform;\n"
-    "                        tools/package.sh writes one in OUT/anonymous)\n"
+    "                        tools/package.sh writes one in OUT/anonymous/PLATFORM)\n"
     "  --no-display          start the program without DISPLAY in its environment\n"
     "  --slot-number N       the slot's number in init_data.xml (default 0)\n"
     "  --graphics-app PATH   graphics program (default: tidewrack_graphics beside\n"

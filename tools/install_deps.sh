@@ -31,3 +31,65 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# Everything below is for the tests only.
+[ "${1:-}" = run ] && exit 0
+
+# ---- Linux ARM app versions: cross compilers, target libraries, qemu-user ----
+# tools/build_platform.sh builds aarch64-unknown-linux-gnu and
+# arm-unknown-linux-gnueabihf against Debian's multiarch libraries, and the
+# arm tests run the result under qemu-user (called by name: no binfmt here).
+# Multi-Arch: same packages must carry one version on every architecture, so
+# on a host that is not fully upgraded apt also upgrades a few amd64 libraries
+# (liblzma5, libzstd1, ... were seen); that is expected.
+cross_arches=(arm64 armhf)
+cross_packages=(qemu-user-static)
+for a in "${cross_arches[@]}"; do
+  cross_packages+=("crossbuild-essential-$a")
+  # the target's runtime and -dev files that are Multi-Arch: same; Mesa's
+  # drivers so that the graphics program can draw under qemu
+  for p in libc6 libboinc7 libboinc-app7 freeglut3-dev libglu1-mesa-dev libjpeg-dev libgl-dev \
+           libgl1-mesa-dri libglx-mesa0; do
+    cross_packages+=("$p:$a")
+  done
+done
+step_started=$(date +%s)
+new_arch=0
+for a in "${cross_arches[@]}"; do
+  dpkg --print-foreign-architectures | grep -qx "$a" || { dpkg --add-architecture "$a"; new_arch=1; }
+done
+missing=()
+for p in "${cross_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ] || [ $new_arch = 1 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  [ ${#missing[@]} -eq 0 ] ||
+    apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=600 "${missing[@]}"
+  echo "install_deps: ARM cross packages installed (${#missing[@]} named) in $(( $(date +%s) - step_started )) s"
+fi
+
+# BOINC's -dev packages are not Multi-Arch: same (and libboinc-app-dev pulls
+# in build-essential of the target, which cannot be installed), so they are
+# unpacked, not installed: headers (config.h differs per architecture) and
+# the unversioned library links, re-pointed at the installed runtime.
+cross_boinc_dev=/opt/tidewrack-cross
+for a in "${cross_arches[@]}"; do
+  triplet=$(dpkg-architecture -a "$a" -qDEB_HOST_MULTIARCH 2>/dev/null)
+  want=$(dpkg-query -W -f='${Version}' "libboinc-app7:$a")
+  dir=$cross_boinc_dev/$a
+  [ "$(cat "$dir/.version" 2>/dev/null)" = "$want" ] && continue
+  step_started=$(date +%s)
+  scratch=$(mktemp -d)
+  (cd "$scratch" && apt-get download -qq -o APT::Sandbox::User=root "libboinc-app-dev:$a=$want" "boinc-dev:$a=$want")
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  for deb in "$scratch"/*.deb; do dpkg -x "$deb" "$dir"; done
+  for link in "$dir/usr/lib/$triplet"/*.so; do
+    ln -sfn "/usr/lib/$triplet/$(readlink "$link")" "$link"
+  done
+  rm -rf "$scratch"
+  echo "$want" > "$dir/.version"
+  echo "install_deps: BOINC $a development files $want unpacked into $dir in $(( $(date +%s) - step_started )) s"
+done

@@ -1,41 +1,51 @@
 #!/bin/bash
-# package.sh [--from BUILD_DIR] OUT
+# package.sh [--from BUILD_DIR] [--platforms all|LIST] OUT
 #
 # Writes the operator's kit into OUT:
-#   OUT/apps/tidewrack/<version>/x86_64-pc-linux-gnu/  the app version as the
-#       project's update_versions reads it: version.xml and every file under an
-#       immutable, versioned physical name (shared libraries under their SONAME)
-#   OUT/anonymous/   app_info.xml and the same files, for volunteers who run
-#       their own build (the anonymous platform)
+#   OUT/apps/tidewrack/<version>/<platform>/  one app version per platform as
+#       the project's update_versions reads it: version.xml and every file
+#       under an immutable, versioned physical name (shared libraries under
+#       their SONAME)
+#   OUT/anonymous/<platform>/   app_info.xml and the same files, for volunteers
+#       who run their own build (the anonymous platform)
 #   OUT/templates/   the work unit and result templates
 #   OUT/README       what the operator runs, in order
-# It builds first (tools/build.sh) unless --from names a finished build.
+# --platforms takes "all" or a comma-separated list of BOINC platform names
+# (default: x86_64-pc-linux-gnu). x86_64-pc-linux-gnu is this machine's build
+# (tools/build.sh, or the finished build --from names); the others are built
+# by tools/build_platform.sh into build-PLATFORM/. A platform that cannot be
+# built on this machine is named and left out, its old folders removed, and
+# the exit status is then 3.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
+all_platforms=(x86_64-pc-linux-gnu windows_x86_64 aarch64-unknown-linux-gnu arm-unknown-linux-gnueabihf)
+usage() {
+  echo "usage: bash tools/package.sh [--from BUILD_DIR] [--platforms all|PLATFORM,...] OUT" >&2
+  echo "platforms: ${all_platforms[*]}" >&2
+  exit 2
+}
 build_dir=""
+platforms=(x86_64-pc-linux-gnu)
 while [ $# -gt 1 ]; do
   case $1 in
     --from) build_dir=$(realpath "$2"); shift 2 ;;
+    --platforms)
+      if [ "$2" = all ]; then platforms=("${all_platforms[@]}"); else IFS=, read -r -a platforms <<< "$2"; fi
+      shift 2 ;;
     *) break ;;
   esac
 done
-if [ $# -ne 1 ] || [ "${1:0:1}" = "-" ]; then
-  echo "usage: bash tools/package.sh [--from BUILD_DIR] OUT" >&2
-  exit 2
-fi
+[ $# -eq 1 ] && [ "${1:0:1}" != "-" ] || usage
 out=$1
-if [ -z "$build_dir" ]; then
-  bash tools/build.sh tidewrack tidewrack_display tidewrack_graphics
-  build_dir=$source_dir/build
-fi
+for platform in "${platforms[@]}"; do
+  [[ " ${all_platforms[*]} " == *" $platform "* ]] || { echo "package.sh: unknown platform '$platform'" >&2; usage; }
+done
 
 fail() { echo "package.sh: $*" >&2; exit 1; }
 
 app=tidewrack
-[ "$(uname -m)" = x86_64 ] || fail "this packs x86_64 builds only"
-platform=x86_64-pc-linux-gnu
 
 # The version the program shows ("4.87" -> version number 487).
 panels=$source_dir/src/graphics/panels.cpp
@@ -45,27 +55,96 @@ minor=$(sed -n 's/^const int minor_version = \([0-9]*\);.*/\1/p' "$panels")
 version=$major.$(printf '%02d' "$minor")
 version_num=$((major * 100 + 10#$minor))
 
+# ---- one platform's app version ---------------------------------------------
+
+# What the loader resolves for FILE, one "NAME PATH" a line ("NAME not" when
+# it is missing), the whole tree as ldd gives it.
+resolve_native() {
+  ldd "$1" | awk '$2 == "=>" { print $1, $3 }'
+}
+# The same for another architecture, which ldd cannot run: the NEEDED entries,
+# looked up in the target loader's own folders (/lib/TRIPLET, /usr/lib/TRIPLET)
+# and followed through each library found.
+cross_triplet=""
+resolve_cross() {
+  local -A seen=()
+  local queue=("$1") file name dir path
+  while [ ${#queue[@]} -gt 0 ]; do
+    file=${queue[0]}; queue=("${queue[@]:1}")
+    for name in $(readelf -d "$file" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+      [ -z "${seen[$name]:-}" ] || continue
+      path=not
+      for dir in "/lib/$cross_triplet" "/usr/lib/$cross_triplet"; do
+        [ -e "$dir/$name" ] && { path=$dir/$name; break; }
+      done
+      seen[$name]=$path
+      echo "$name $path"
+      [ "$path" = not ] || queue+=("$path")
+    done
+  done
+}
+
+# How each platform's files are named and found: sets program_suffix,
+# module_name, resolve (the function above that resolves shared libraries, or
+# "" when the programs need none) and boinc_include_dir, from the build.
+platform_files() {   # platform_files PLATFORM BUILD_DIR
+  program_suffix=""; module_name=tidewrack_display.so
+  boinc_include_dir=$(sed -n 's/^BOINC_LIB_INCLUDE_DIR:PATH=//p' "$2/CMakeCache.txt" 2>/dev/null || true)
+  boinc_include_dir=${boinc_include_dir%/lib}
+  case $1 in
+    x86_64-pc-linux-gnu) resolve=resolve_native ;;
+    aarch64-unknown-linux-gnu) resolve=resolve_cross; cross_triplet=aarch64-linux-gnu ;;
+    arm-unknown-linux-gnueabihf) resolve=resolve_cross; cross_triplet=arm-linux-gnueabihf ;;
+    windows_x86_64) windows_files ;;
+  esac
+}
+# ---- Windows: filled in by the Windows side ----------------------------------
+# The Windows programs are static .exe files and a .dll display module that
+# need no shared libraries of ours: nothing to resolve or ship.
+windows_files() {
+  program_suffix=.exe; module_name=tidewrack_display.dll; resolve=""
+}
+
+# Builds a platform other than this machine's; false (and why) when the
+# machine cannot build it.
+build_platform() {   # build_platform PLATFORM
+  local status=0
+  bash tools/build_platform.sh "$1" > "$out/build-$1.log" 2>&1 || status=$?
+  case $status in
+    0) rm -f "$out/build-$1.log"; return 0 ;;
+    3) not_built+=("$1: $(tail -n 1 "$out/build-$1.log" | sed 's/^build_platform.sh: .* cannot be built here: //')")
+       rm -f "$out/build-$1.log"; return 1 ;;
+    *) tail -n 40 "$out/build-$1.log" >&2; fail "tools/build_platform.sh $1 failed (log: $out/build-$1.log)" ;;
+  esac
+}
+
+pack_platform() {   # pack_platform PLATFORM BUILD_DIR
+  local platform=$1 build_dir=$2
+  platform_files "$platform" "$build_dir"
+
 # Every file of the app version: source, physical name, logical name, role.
 entries=()
 add() {   # add SOURCE PHYSICAL LOGICAL ROLE(main|file)
   [ -f "$1" ] || fail "$1 is missing"
   entries+=("$1|$2|$3|$4")
 }
-add "$build_dir/tidewrack" "${app}_${version}_${platform}" "" main
-add "$build_dir/tidewrack_graphics" "${app}_graphics_${version}_${platform}" graphics_app file
-add "$build_dir/tidewrack_display.so" "${app}_display_${version}_${platform}.so" tidewrack_display.so file
+add "$build_dir/tidewrack$program_suffix" "${app}_${version}_${platform}$program_suffix" "" main
+add "$build_dir/tidewrack_graphics$program_suffix" "${app}_graphics_${version}_${platform}$program_suffix" graphics_app file
+add "$build_dir/$module_name" "${app}_display_${version}_${platform}.${module_name##*.}" "$module_name" file
 for picture in earthlights2 leftimage2; do
   add "$build_dir/$picture.jpg" "${picture}_${version}.jpg" "$picture.jpg" file
 done
 
 # The API version we build against: the headers' version, which must be the
 # version the linked API library carries.
-api_version=$(sed -n 's/^#define BOINC_VERSION_STRING "\(.*\)"/\1/p' /usr/include/boinc/version.h 2>/dev/null || true)
-[ -n "$api_version" ] || fail "BOINC_VERSION_STRING not found in /usr/include/boinc/version.h"
-api_library=$(ldd "$build_dir/tidewrack" | sed -n 's/^\s*libboinc_api\.so\.[0-9]* => \(\S*\) .*/\1/p')
-[ -n "$api_library" ] || fail "$build_dir/tidewrack does not link libboinc_api"
-grep -aq "API_VERSION_${api_version}\b" "$api_library" ||
-  fail "$api_library is not API version $api_version"
+api_version=$(sed -n 's/^#define BOINC_VERSION_STRING "\(.*\)"/\1/p' "$boinc_include_dir/version.h" 2>/dev/null || true)
+[ -n "$api_version" ] || fail "BOINC_VERSION_STRING not found in $boinc_include_dir/version.h"
+if [ -n "$resolve" ]; then
+  api_library=$($resolve "$build_dir/tidewrack" | sed -n 's/^libboinc_api\.so\.[0-9]* \(\S*\)$/\1/p')
+  [ -n "$api_library" ] && [ "$api_library" != not ] || fail "$build_dir/tidewrack does not link libboinc_api"
+  grep -aq "API_VERSION_${api_version}\b" "$api_library" ||
+    fail "$api_library is not API version $api_version"
+fi
 
 # Shared libraries, decided from what the loader resolves for each program:
 # - shipped: BOINC's libraries (hosts have at most the client's libboinc, and
@@ -75,15 +154,16 @@ grep -aq "API_VERSION_${api_version}\b" "$api_library" ||
 #   dispatch libraries must match the host's hardware) and the X client
 #   libraries every desktop has.
 # A library in neither list stops the packing, so that a new dependency is
-# decided on, not shipped or forgotten by accident.
+# decided on, not shipped or forgotten by accident. Every Linux platform
+# ships the same set.
 ship_pattern='^(libboinc_api|libboinc|libboinc_graphics2|libglut|libGLU|libjpeg)\.so\.'
-host_pattern='^(linux-vdso|ld-linux-x86-64|libc|libm|libdl|libpthread|librt|libstdc\+\+|libgcc_s|libGL|libGLX|libGLdispatch|libOpenGL|libX11|libXext|libXi|libXxf86vm|libXau|libXdmcp|libxcb|libbsd|libmd)\.so'
+host_pattern='^(linux-vdso|ld-linux-x86-64|ld-linux-aarch64|ld-linux-armhf|libc|libm|libdl|libpthread|librt|libstdc\+\+|libgcc_s|libGL|libGLX|libGLdispatch|libOpenGL|libX11|libXext|libXi|libXxf86vm|libXau|libXdmcp|libxcb|libbsd|libmd)\.so'
 declare -A libraries=()
 for entry in "${entries[@]}"; do
   IFS='|' read -r source physical logical role <<< "$entry"
   case $source in *.jpg) continue ;; esac
-  while read -r name arrow path _; do
-    [ "$arrow" = "=>" ] || continue
+  [ -n "$resolve" ] || continue
+  while read -r name path; do
     [ "$path" != "not" ] || fail "$source needs $name, which is not found"
     if [[ $name =~ $ship_pattern ]]; then
       soname=$(readelf -d "$path" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
@@ -92,18 +172,16 @@ for entry in "${entries[@]}"; do
     elif ! [[ $name =~ $host_pattern ]]; then
       fail "$source needs $name ($path): decide whether it is shipped or the host's"
     fi
-  done < <(ldd "$source")
+  done < <($resolve "$source")
 done
 for name in $(printf '%s\n' "${!libraries[@]}" | sort); do
   entries+=("$(realpath "${libraries[$name]}")|$name||file")
 done
 
 version_dir=$out/apps/$app/$version/$platform
-anonymous_dir=$out/anonymous
-templates_dir=$out/templates
-rm -rf "$version_dir" "$anonymous_dir" "$templates_dir"
-mkdir -p "$version_dir" "$anonymous_dir" "$templates_dir"
-
+anonymous_dir=$out/anonymous/$platform
+rm -rf "$version_dir" "$anonymous_dir"
+mkdir -p "$version_dir" "$anonymous_dir"
 xml_file() {   # the <file> element of version.xml
   printf '    <file>\n        <physical_name>%s</physical_name>\n' "$1"
   [ "$3" = main ] && printf '        <main_program/>\n'
@@ -155,6 +233,35 @@ EOF
 </app_info>
 EOF
 } > "$anonymous_dir/app_info.xml"
+  packed+=("$platform")
+}
+
+# ---- every platform asked for --------------------------------------------------
+mkdir -p "$out"
+packed=(); not_built=()
+for platform in "${platforms[@]}"; do
+  if [ "$platform" = x86_64-pc-linux-gnu ]; then
+    if [ "$(uname -m)" != x86_64 ]; then
+      not_built+=("$platform: this machine is not x86_64")
+    elif [ -n "$build_dir" ]; then
+      pack_platform "$platform" "$build_dir"
+    else
+      bash tools/build.sh tidewrack tidewrack_display tidewrack_graphics
+      pack_platform "$platform" "$source_dir/build"
+    fi
+  elif build_platform "$platform"; then
+    pack_platform "$platform" "$source_dir/build-$platform"
+  fi
+done
+# a platform left out must not leave an old build behind in the kit
+for line in "${not_built[@]}"; do
+  rm -rf "$out/apps/$app/$version/${line%%:*}" "$out/anonymous/${line%%:*}"
+done
+[ ${#packed[@]} -gt 0 ] || fail "no platform could be built: $(printf '%s; ' "${not_built[@]}")"
+
+templates_dir=$out/templates
+rm -rf "$templates_dir"
+mkdir -p "$templates_dir"
 
 # ---- templates --------------------------------------------------------------
 # Measured here: one work unit from scratch under the BOINC 7.20.5 client took
@@ -208,10 +315,16 @@ rsc_fpops_bound $fpops_bound = 20 x rsc_fpops_est
 Measured on: $measured_machine
 EOF
 
-sed -e "s/@VERSION@/$version/g" -e "s/@VERSION_NUM@/$version_num/g" -e "s/@PLATFORM@/$platform/g" \
+sed -e "s/@VERSION@/$version/g" -e "s/@VERSION_NUM@/$version_num/g" -e "s/@PLATFORMS@/${packed[*]}/g" \
     -e "s/@API_VERSION@/$api_version/g" -e "s/@FPOPS_EST@/$fpops_est/g" -e "s/@FPOPS_BOUND@/$fpops_bound/g" \
     -e "s/@MAX_NBYTES@/$max_nbytes/g" "$source_dir/tools/package_readme.txt" > "$out/README"
 install -m 755 "$source_dir/tools/validate_report.py" "$out/validate_report.py"
 
 echo "Kit written to $out:"
 (cd "$out" && find . -type f | sort | sed 's/^\.\//  /')
+echo "Platforms packed: ${packed[*]}"
+if [ ${#not_built[@]} -gt 0 ]; then
+  echo "package.sh: NOT packed, cannot be built on this machine:" >&2
+  printf '  %s\n' "${not_built[@]}" >&2
+  exit 3
+fi

@@ -7,8 +7,8 @@
 #     the graphics program, which, started as the Manager starts it with the
 #     system's copies of the shipped libraries hidden, maps them from the
 #     project directory; out.txt holds a complete report.
-#   anonymous: the client runs the kit's anonymous/ files (app_info.xml): the
-#     task starts and offers the graphics program.
+#   anonymous: the client runs the kit's anonymous/x86_64-pc-linux-gnu/ files
+#     (app_info.xml): the task starts and offers the graphics program.
 set -u
 mode=$1; build_dir=$(realpath "$2"); source_dir=$(realpath "$3")
 support=$source_dir/tests/support/boinc_client.py
@@ -48,7 +48,7 @@ graphics_name=$(physical_name graphics_app)
 module_name=$(physical_name tidewrack_display.so)
 shipped_libraries=$(sed -n 's/.*<physical_name>\(lib.*\.so\..*\)<\/physical_name>.*/\1/p' "$version_dir/version.xml")
 
-if [ "$mode" = anonymous ]; then source=(--anonymous "$work/kit/anonymous"); else source=(--app-version "$version_dir"); fi
+if [ "$mode" = anonymous ]; then source=(--anonymous "$work/kit/anonymous/x86_64-pc-linux-gnu"); else source=(--app-version "$version_dir"); fi
 { read -r project_dir; read -r output_file; } < <(python3 "$support" layout "$work/client" "${source[@]}")
 port=$(python3 "$support" free-port)
 "$boinc" --dir "$work/client" --no_gpus --skip_cpu_benchmarks --no_info_fetch --gui_rpc_port "$port" \

@@ -25,7 +25,7 @@ run() {   # run NAME OPTION DIR
   "$source_dir/tools/validate_report.py" "$work/$1/project/out.txt" || fail "$1: no complete report"
 }
 run app-version --app-version "$(echo "$work"/kit/apps/tidewrack/*/x86_64-pc-linux-gnu)"
-run anonymous --app-info "$work/kit/anonymous"
+run anonymous --app-info "$work/kit/anonymous/x86_64-pc-linux-gnu"
 
 [ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }
 echo "passed"

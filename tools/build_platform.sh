@@ -1,0 +1,87 @@
+#!/bin/bash
+# build_platform.sh PLATFORM
+#
+# Builds the programs of one app version for a BOINC platform into
+# build-PLATFORM/: the computation (tidewrack), the graphics program
+# (tidewrack_graphics) and the display module. The tests and tools are built
+# for this machine by tools/build.sh only. Platforms:
+#   aarch64-unknown-linux-gnu     cmake/toolchains/aarch64-linux-gnu.cmake
+#   arm-unknown-linux-gnueabihf   cmake/toolchains/arm-linux-gnueabihf.cmake
+#   windows_x86_64                cmake/toolchains/x86_64-w64-mingw32.cmake
+# Exit status 3: the platform cannot be built on this machine (a tool or
+# library is missing; tools/install_deps.sh installs them); it says why.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source_dir=$(pwd)
+
+if [ $# -ne 1 ]; then
+  echo "usage: bash tools/build_platform.sh aarch64-unknown-linux-gnu|arm-unknown-linux-gnueabihf|windows_x86_64" >&2
+  exit 2
+fi
+platform=$1
+build_dir=$source_dir/build-$platform
+log=$build_dir/build_platform.log
+cmake_extra=()
+
+cannot_build() { echo "build_platform.sh: $platform cannot be built here: $*" >&2; exit 3; }
+step() {   # step NAME FUNCTION: runs one step and says how long it took
+  local started
+  started=$(date +%s%N)
+  "$2"
+  echo "build_platform.sh: $platform: $1 done in $(( ($(date +%s%N) - started) / 1000000 )) ms"
+}
+
+# ---- per platform: the toolchain file and what must be on the machine ---------
+need_debian_cross() {   # need_debian_cross TRIPLET DEBIAN_ARCH
+  command -v "$1-g++" > /dev/null || cannot_build "no $1-g++ (crossbuild-essential-$2)"
+  [ -f "/opt/tidewrack-cross/$2/.version" ] || cannot_build "BOINC's $2 development files are not unpacked"
+  [ -e "/usr/lib/$1/libglut.so" ] || cannot_build "no freeglut3-dev:$2"
+}
+case $platform in
+  aarch64-unknown-linux-gnu)
+    toolchain=aarch64-linux-gnu; elf_machine=AArch64
+    check_machine() { need_debian_cross aarch64-linux-gnu arm64; } ;;
+  arm-unknown-linux-gnueabihf)
+    toolchain=arm-linux-gnueabihf; elf_machine=ARM
+    check_machine() { need_debian_cross arm-linux-gnueabihf armhf; } ;;
+  windows_x86_64)
+    # ---- Windows: the mingw-w64 build (filled in by the Windows side) -------
+    # check_machine must make sure the mingw compiler is there and build the
+    # dependencies from the vendored sources into $build_dir (only when they
+    # are missing), then add what CMake needs to find them to cmake_extra.
+    toolchain=x86_64-w64-mingw32; elf_machine=""
+    check_machine() {
+      [ -f tools/build_windows_deps.sh ] || cannot_build "the Windows build is not in this tree yet"
+      bash tools/build_windows_deps.sh "$build_dir/deps"
+      cmake_extra+=("-DCMAKE_PREFIX_PATH=$build_dir/deps")
+    } ;;
+  *) echo "build_platform.sh: unknown platform '$platform'" >&2; exit 2 ;;
+esac
+toolchain_file=$source_dir/cmake/toolchains/$toolchain.cmake
+[ -f "$toolchain_file" ] || cannot_build "no cmake/toolchains/$toolchain.cmake"
+
+# ---- the steps -------------------------------------------------------------
+configure() {
+  mkdir -p "$build_dir"
+  cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain_file" "${cmake_extra[@]}" > "$log" 2>&1 ||
+    { tail -n 40 "$log"; exit 1; }
+}
+compile() {
+  cmake --build "$build_dir" -j"$(nproc)" --target tidewrack tidewrack_graphics tidewrack_display \
+    >> "$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
+}
+check_programs() {   # a wrong compiler picked up by accident shows here
+  local f
+  for f in tidewrack tidewrack_graphics tidewrack_display.so; do
+    [ -f "$build_dir/$f" ] || { echo "build_platform.sh: $f was not built" >&2; exit 1; }
+    [ -z "$elf_machine" ] || readelf -h "$build_dir/$f" | grep -q "Machine: *$elf_machine" ||
+      { echo "build_platform.sh: $f is not an $elf_machine program" >&2; exit 1; }
+  done
+}
+
+step "machine check" check_machine
+step configure configure
+step compile compile
+step "program check" check_programs
+echo "build_platform.sh: $platform built into build-$platform/ (log: build-$platform/build_platform.log)"
