@@ -64,9 +64,10 @@ add() {   # add SOURCE PHYSICAL LOGICAL ROLE(main|file|copy)
   entries+=("$1|$2|$3|$4")
 }
 add "$build_dir/tidewrack" "${app}_${version}_${platform}" "" main
-# The graphics program is copied into the slot, where the libraries are: the
-# Manager starts it without the computation's library path, and its $ORIGIN
-# is then the slot.
+# The graphics program is copied into the slot too, so that slots/N/graphics_app
+# is the program itself. The Manager starts the project directory's copy, in
+# the slot and without the computation's library path: it finds the libraries
+# through its RPATH ".", the slot.
 add "$build_dir/tidewrack_graphics" "${app}_graphics_${version}_${platform}" graphics_app copy
 add "$build_dir/tidewrack_display.so" "${app}_display_${version}_${platform}.so" tidewrack_display.so file
 for picture in earthlights2 leftimage2; do
