@@ -4,4 +4,4 @@
 # Fixed-size CPU work and the server build: alone, not beside other tests.
 add_test(NAME server_project
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/server/project_test.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
-set_tests_properties(server_project PROPERTIES LABELS server RUN_SERIAL TRUE TIMEOUT 1500)
+set_tests_properties(server_project PROPERTIES LABELS server RUN_SERIAL TRUE TIMEOUT 2700)
