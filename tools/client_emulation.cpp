@@ -157,7 +157,8 @@ bool load_app_version(const std::string& path, bool info, app_version& version, 
     const char* name_tag = info ? "<file_name>" : "<physical_name>";
     const char* open_tag = info ? "<open_name>" : "<logical_name>";
     for (const std::string& ref : refs) {
-        app_version_file f{"", "", ref.find("<main_program/>") != std::string::npos};
+        app_version_file f{"", "", ref.find("<main_program/>") != std::string::npos,
+                           ref.find("<copy_file/>") != std::string::npos};
         parse_str(ref.c_str(), name_tag, f.physical);
         parse_str(ref.c_str(), open_tag, f.open_name);
         if (f.physical.empty() || f.physical.find('/') != std::string::npos) {
@@ -191,7 +192,12 @@ bool install_app_version(const app_version& version, const std::string& project_
 bool link_app_version(const app_version& version, const std::string& slot_dir, const std::string& project_dir) {
     for (const app_version_file& f : version.files) {
         const std::string& name = f.open_name.empty() ? f.physical : f.open_name;
-        if (!write_soft_link(slot_dir, name, project_dir + "/" + f.physical)) return false;
+        std::string source = project_dir + "/" + f.physical, target = slot_dir + "/" + name;
+        struct stat st;
+        if (f.copy_file ? stat(source.c_str(), &st) || !copy_file(source, target) ||
+                              chmod(target.c_str(), st.st_mode & 0777)
+                        : !write_soft_link(slot_dir, name, source))
+            return false;
     }
     return true;
 }

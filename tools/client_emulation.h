@@ -49,12 +49,13 @@ bool write_init_data(const std::string& slot_dir, APP_INIT_DATA& data, const std
 // As the client takes a program and its files from an app version: each file
 // is copied into the project directory under its physical name and linked
 // into the slot under its logical (open) name, or its physical name when it
-// has none.
+// has none; a file marked <copy_file/> is copied into the slot instead.
 
 struct app_version_file {
     std::string physical;    // name in the project directory
     std::string open_name;   // name in the slot ("" = the physical name)
     bool main_program;
+    bool copy_file = false;
 };
 
 struct app_version {
@@ -64,9 +65,10 @@ struct app_version {
     std::string graphics_program;   // the file graphics_app, if any
 };
 
-// Reads version.xml (<file><physical_name/><logical_name/><main_program/>) or,
-// with `app_info`, app_info.xml (<app_version><file_ref><file_name/>
-// <open_name/><main_program/>); false with the reason in `error`.
+// Reads version.xml (<file><physical_name/><logical_name/><main_program/>
+// <copy_file/>) or, with `app_info`, app_info.xml (<app_version><file_ref>
+// <file_name/><open_name/><main_program/><copy_file/>); false with the reason
+// in `error`.
 bool load_app_version(const std::string& xml_path, bool app_info, app_version& version, std::string& error);
 // Copies what the project directory lacks (executables keep their mode);
 // false with the file's name in `failed`.

@@ -1,14 +1,16 @@
 #!/bin/bash
-# package.sh [--from BUILD_DIR] [--platforms all|LIST] OUT
+# package.sh [--from BUILD_DIR] [--platforms all|LIST] [--version X.YY] OUT
 #
 # Writes the operator's kit into OUT:
 #   OUT/apps/tidewrack/<version>/<platform>/  one app version per platform as
 #       the project's update_versions reads it: version.xml and every file
-#       under an immutable, versioned physical name (shared libraries under
-#       their SONAME)
+#       under an immutable, versioned physical name (shared libraries copied
+#       into the slot under their SONAME)
 #   OUT/anonymous/<platform>/   app_info.xml and the same files, for volunteers
 #       who run their own build (the anonymous platform)
 #   OUT/templates/   the work unit and result templates
+#   OUT/slideshow/   the pictures of the Manager's Simple view (from
+#       data/slideshow, made by tools/slideshow.sh) and project_files.xml
 #   OUT/README       what the operator runs, in order
 # --platforms takes "all" or a comma-separated list of BOINC platform names
 # (default: x86_64-pc-linux-gnu). x86_64-pc-linux-gnu is this machine's build
@@ -16,24 +18,28 @@
 # by tools/build_platform.sh into build-PLATFORM/. A platform that cannot be
 # built on this machine is named and left out, its old folders removed, and
 # the exit status is then 3.
+# --version gives the app version another number than the program's own, for
+# publishing the same build again as a new version.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
 all_platforms=(x86_64-pc-linux-gnu windows_x86_64 aarch64-unknown-linux-gnu arm-unknown-linux-gnueabihf)
 usage() {
-  echo "usage: bash tools/package.sh [--from BUILD_DIR] [--platforms all|PLATFORM,...] OUT" >&2
+  echo "usage: bash tools/package.sh [--from BUILD_DIR] [--platforms all|PLATFORM,...] [--version X.YY] OUT" >&2
   echo "platforms: ${all_platforms[*]}" >&2
   exit 2
 }
 build_dir=""
 platforms=(x86_64-pc-linux-gnu)
+version_given=""
 while [ $# -gt 1 ]; do
   case $1 in
     --from) build_dir=$(realpath "$2"); shift 2 ;;
     --platforms)
       if [ "$2" = all ]; then platforms=("${all_platforms[@]}"); else IFS=, read -r -a platforms <<< "$2"; fi
       shift 2 ;;
+    --version) version_given=$2; shift 2 ;;
     *) break ;;
   esac
 done
@@ -52,7 +58,11 @@ panels=$source_dir/src/graphics/panels.cpp
 major=$(sed -n 's/^const int major_version = \([0-9]*\);.*/\1/p' "$panels")
 minor=$(sed -n 's/^const int minor_version = \([0-9]*\);.*/\1/p' "$panels")
 [ -n "$major" ] && [ -n "$minor" ] || fail "no major_version/minor_version in $panels"
-version=$major.$(printf '%02d' "$minor")
+if [ -n "$version_given" ]; then
+  [[ $version_given =~ ^([0-9]+)\.([0-9][0-9])$ ]] || fail "--version takes X.YY, not '$version_given'"
+  major=${BASH_REMATCH[1]}; minor=${BASH_REMATCH[2]}
+fi
+version=$major.$(printf '%02d' "$((10#$minor))")
 version_num=$((major * 100 + 10#$minor))
 
 # ---- one platform's app version ---------------------------------------------
@@ -122,14 +132,19 @@ pack_platform() {   # pack_platform PLATFORM BUILD_DIR
   local platform=$1 build_dir=$2
   platform_files "$platform" "$build_dir"
 
-# Every file of the app version: source, physical name, logical name, role.
+# Every file of the app version: source, physical name, logical name, role
+# (copy: the client copies the file into the slot instead of linking it).
 entries=()
-add() {   # add SOURCE PHYSICAL LOGICAL ROLE(main|file)
+add() {   # add SOURCE PHYSICAL LOGICAL ROLE(main|file|copy)
   [ -f "$1" ] || fail "$1 is missing"
   entries+=("$1|$2|$3|$4")
 }
 add "$build_dir/tidewrack$program_suffix" "${app}_${version}_${platform}$program_suffix" "" main
-add "$build_dir/tidewrack_graphics$program_suffix" "${app}_graphics_${version}_${platform}$program_suffix" graphics_app file
+# The graphics program is copied into the slot too, so that slots/N/graphics_app
+# is the program itself. The Manager starts the project directory's copy, in
+# the slot and without the computation's library path: it finds the libraries
+# through its RPATH ".", the slot.
+add "$build_dir/tidewrack_graphics$program_suffix" "${app}_graphics_${version}_${platform}$program_suffix" graphics_app copy
 add "$build_dir/$module_name" "${app}_display_${version}_${platform}.${module_name##*.}" "$module_name" file
 for picture in earthlights2 leftimage2; do
   add "$build_dir/$picture.jpg" "${picture}_${version}.jpg" "$picture.jpg" file
@@ -174,8 +189,13 @@ for entry in "${entries[@]}"; do
     fi
   done < <($resolve "$source")
 done
+# A library keeps its SONAME only as logical name: the client copies it into
+# the slot, which is on the computation's library path and where the display
+# module and the graphics program run from. The physical name carries the
+# version, because a project's files never change content under a name, and
+# the next version may ship another build of the same SONAME.
 for name in $(printf '%s\n' "${!libraries[@]}" | sort); do
-  entries+=("$(realpath "${libraries[$name]}")|$name||file")
+  entries+=("$(realpath "${libraries[$name]}")|${app}_${version}_$name|$name|copy")
 done
 
 version_dir=$out/apps/$app/$version/$platform
@@ -186,6 +206,7 @@ xml_file() {   # the <file> element of version.xml
   printf '    <file>\n        <physical_name>%s</physical_name>\n' "$1"
   [ "$3" = main ] && printf '        <main_program/>\n'
   [ -n "$2" ] && printf '        <logical_name>%s</logical_name>\n' "$2"
+  [ "$3" = copy ] && printf '        <copy_file/>\n'
   printf '    </file>\n'
 }
 {
@@ -226,6 +247,7 @@ EOF
     printf '        <file_ref>\n            <file_name>%s</file_name>\n' "$physical"
     [ "$role" = main ] && printf '            <main_program/>\n'
     [ -n "$logical" ] && printf '            <open_name>%s</open_name>\n' "$logical"
+    [ "$role" = copy ] && printf '            <copy_file/>\n'
     printf '        </file_ref>\n'
   done
   cat <<EOF
@@ -314,6 +336,32 @@ rsc_fpops_est $fpops_est = $work_unit_cpu_seconds s of CPU time for one work uni
 rsc_fpops_bound $fpops_bound = 20 x rsc_fpops_est
 Measured on: $measured_machine
 EOF
+
+# ---- the Simple view's slideshow and project icon ---------------------------
+# The client fetches what the project's project_files.xml lists into its
+# project directory, under the open names the Manager looks for.
+slideshow_dir=$out/slideshow
+rm -rf "$slideshow_dir"; mkdir -p "$slideshow_dir"
+{
+  pictures=()
+  for picture in "$source_dir"/data/slideshow/slideshow_[0-9][0-9].png "$source_dir"/data/slideshow/stat_icon.png; do
+    [ -f "$picture" ] || fail "$picture is missing (tools/slideshow.sh makes it)"
+    name=$(basename "$picture" .png)
+    case $name in slideshow_*) open_name=slideshow_${app}_${name#slideshow_} ;; *) open_name=$name ;; esac
+    physical=${open_name}_$version.png
+    install -m 644 "$picture" "$slideshow_dir/$physical"
+    printf '<file_info>\n    <name>%s</name>\n    <url>@DOWNLOAD_URL@/%s</url>\n' "$physical" "$physical"
+    printf '    <nbytes>%s</nbytes>\n    <md5_cksum>%s</md5_cksum>\n</file_info>\n' \
+      "$(stat -c %s "$picture")" "$(md5sum "$picture" | cut -d' ' -f1)"
+    pictures+=("$physical|$open_name")
+  done
+  echo "<project_files>"
+  for entry in "${pictures[@]}"; do
+    printf '    <file_ref>\n        <file_name>%s</file_name>\n        <open_name>%s</open_name>\n    </file_ref>\n' \
+      "${entry%%|*}" "${entry#*|}"
+  done
+  echo "</project_files>"
+} > "$slideshow_dir/project_files.xml"
 
 sed -e "s/@VERSION@/$version/g" -e "s/@VERSION_NUM@/$version_num/g" -e "s/@PLATFORMS@/${packed[*]}/g" \
     -e "s/@API_VERSION@/$api_version/g" -e "s/@FPOPS_EST@/$fpops_est/g" -e "s/@FPOPS_BOUND@/$fpops_bound/g" \

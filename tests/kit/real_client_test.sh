@@ -3,10 +3,10 @@
 # The kit that tools/package.sh writes, under the real BOINC client.
 #   app-version: the client runs a task of the kit's app version (as the
 #     project's server would send it) to the end; the computation maps the
-#     shipped libboinc_api.so.7 from the project directory, the GUI RPC offers
-#     the graphics program, which, started as the Manager starts it with the
-#     system's copies of the shipped libraries hidden, maps them from the
-#     project directory; out.txt holds a complete report.
+#     shipped libboinc_api.so.7 from the slot, where the client copied it, the
+#     GUI RPC offers the graphics program, which, started as the Manager
+#     starts it with the system's copies of the shipped libraries hidden, maps
+#     them from the slot; out.txt holds a complete report.
 #   anonymous: the client runs the kit's anonymous/x86_64-pc-linux-gnu/ files
 #     (app_info.xml): the task starts and offers the graphics program.
 set -u
@@ -46,7 +46,9 @@ physical_name() {   # physical_name LOGICAL_NAME: the app version's file of that
 }
 graphics_name=$(physical_name graphics_app)
 module_name=$(physical_name tidewrack_display.so)
-shipped_libraries=$(sed -n 's/.*<physical_name>\(lib.*\.so\..*\)<\/physical_name>.*/\1/p' "$version_dir/version.xml")
+# under their SONAME, the logical name they are copied into the slot under
+shipped_libraries=$(sed -n 's/.*<logical_name>\(lib.*\.so\..*\)<\/logical_name>.*/\1/p' "$version_dir/version.xml")
+slot_dir=$work/client/slots/0
 
 if [ "$mode" = anonymous ]; then source=(--anonymous "$work/kit/anonymous/x86_64-pc-linux-gnu"); else source=(--app-version "$version_dir"); fi
 { read -r project_dir; read -r output_file; } < <(python3 "$support" layout "$work/client" "${source[@]}")
@@ -69,15 +71,15 @@ done
 echo "task started: pid $task_pid"
 
 # The files of the kit among those `binary` needs (all if it is omitted)
-# that process `pid` does not map from the project directory within 20 s.
-unmapped() {   # unmapped PID FILE [BINARY]
-  local pid=$1 files=$2 needed="" missing=""
-  [ -n "${3:-}" ] && needed=$(ldd "$3" | awk '{ print $1 }')
+# that process `pid` does not map from directory `dir` within 20 s.
+unmapped() {   # unmapped PID DIR FILES [BINARY]
+  local pid=$1 dir=$2 files=$3 needed="" missing=""
+  [ -n "${4:-}" ] && needed=$(ldd "$4" | awk '{ print $1 }')
   for _ in $(seq 100); do
     missing=""
     for file in $files; do
       [ -z "$needed" ] || grep -qx "$file" <<< "$needed" || continue
-      grep -q " $project_dir/$file\$" "/proc/$pid/maps" 2>/dev/null || missing+=" $file"
+      grep -q " $dir/$file\$" "/proc/$pid/maps" 2>/dev/null || missing+=" $file"
     done
     [ -z "$missing" ] && break
     sleep 0.2
@@ -85,13 +87,15 @@ unmapped() {   # unmapped PID FILE [BINARY]
   echo "$missing"
 }
 
-# The computation: BOINC's API library from the project directory, and the
-# display module with the libraries it needs.
-missing=$(unmapped "$task_pid" libboinc_api.so.7)
-[ -z "$missing" ] || fail "the computation does not map$missing from the project directory"
+# The computation: BOINC's API library from the slot, and the display module
+# from the project directory with the libraries it needs from the slot.
+missing=$(unmapped "$task_pid" "$slot_dir" libboinc_api.so.7)
+[ -z "$missing" ] || fail "the computation does not map$missing from the slot"
 if [ -n "$module_name" ]; then
-  missing=$(unmapped "$task_pid" "$module_name")$(unmapped "$task_pid" "$shipped_libraries" "$project_dir/$module_name")
+  missing=$(unmapped "$task_pid" "$project_dir" "$module_name")
   [ -z "$missing" ] || fail "the computation does not map$missing from the project directory"
+  missing=$(unmapped "$task_pid" "$slot_dir" "$shipped_libraries" "$project_dir/$module_name")
+  [ -z "$missing" ] || fail "the computation does not map$missing from the slot"
 fi
 
 if [ -z "$graphics_name" ]; then
@@ -116,8 +120,8 @@ else
         > "$work/graphics.log" 2>&1 &
       graphics_pid=$!
       disown "$graphics_pid"
-      missing=$(unmapped "$graphics_pid" "$shipped_libraries" "$graphics_path")
-      [ -z "$missing" ] || fail "the graphics program does not map from the project directory:$missing ($(cat "$work/graphics.log"))"
+      missing=$(unmapped "$graphics_pid" "$slot_dir" "$shipped_libraries" "$graphics_path")
+      [ -z "$missing" ] || fail "the graphics program does not map from the slot:$missing ($(cat "$work/graphics.log"))"
       stop "$graphics_pid"
     fi
   fi

@@ -42,10 +42,10 @@ def tag(text, name):
 
 
 def version_files(version_dir):
-    """(physical name, logical name, main program) for each <file> of version.xml."""
+    """(physical name, logical name, main program, copy file) for each <file> of version.xml."""
     with open(os.path.join(version_dir, 'version.xml')) as f:
         text = f.read()
-    files = [(tag(b, 'physical_name'), tag(b, 'logical_name'), '<main_program/>' in b)
+    files = [(tag(b, 'physical_name'), tag(b, 'logical_name'), '<main_program/>' in b, '<copy_file/>' in b)
              for b in re.findall(r'<file>(.*?)</file>', text, re.S)]
     return files, tag(text, 'api_version')
 
@@ -53,7 +53,7 @@ def version_files(version_dir):
 def app_version_xml(version_dir):
     files, api_version = version_files(version_dir)
     xml = ''
-    for physical, _, _ in files:
+    for physical, _, _, _ in files:
         xml += ('<file_info>\n    <name>%s</name>\n    <status>1</status>\n    <executable/>\n'
                 '</file_info>\n' % physical)
     xml += ('<app_version>\n    <app_name>tidewrack</app_name>\n    <version_num>%s</version_num>\n'
@@ -61,10 +61,11 @@ def app_version_xml(version_dir):
             '    <flops>1e9</flops>\n' % version_num(version_dir))
     if api_version:
         xml += '    <api_version>%s</api_version>\n' % api_version
-    for physical, logical, main in files:
+    for physical, logical, main, copy in files:
         xml += '    <file_ref><file_name>%s</file_name>' % physical
         xml += '<main_program/>' if main else ''
         xml += '<open_name>%s</open_name>' % logical if logical else ''
+        xml += '<copy_file/>' if copy else ''
         xml += '</file_ref>\n'
     return xml + '</app_version>\n', [f[0] for f in files]
 

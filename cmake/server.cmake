@@ -1,0 +1,7 @@
+# The kit on BOINC's own server: the server built from source (or the build
+# in build/boinc-server reused), a project with MariaDB and Apache of its own
+# on loopback, and the real client running three work units to the end.
+# Fixed-size CPU work and the server build: alone, not beside other tests.
+add_test(NAME server_project
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/server/project_test.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+set_tests_properties(server_project PROPERTIES LABELS server RUN_SERIAL TRUE TIMEOUT 2700)
