@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "filesys.h"
+#include "platform/file_time.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ file_stamp stamp_of(const struct stat& st) {
     stamp.device = st.st_dev;
     stamp.inode = st.st_ino;
     stamp.size = st.st_size;
-    stamp.modified = st.st_mtim;
+    stamp.modified = modification_time(st);
     return stamp;
 }
 
