@@ -35,3 +35,13 @@ target_compile_definitions(windows_tests PRIVATE
 add_dependencies(windows_tests tidewrack)
 gtest_discover_tests(windows_tests PROPERTIES LABELS windows RUN_SERIAL TRUE TIMEOUT 900
   FIXTURES_REQUIRED wine_prefix DISCOVERY_TIMEOUT 60)
+
+add_test(NAME windows_imports
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/imports_test.sh ${windows_build})
+set_tests_properties(windows_imports PROPERTIES LABELS windows FIXTURES_REQUIRED windows_programs)
+
+add_test(NAME windows_package
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/package_test.sh ${CMAKE_BINARY_DIR} ${windows_build}
+    ${CMAKE_SOURCE_DIR} ${wine_prefix})
+set_tests_properties(windows_package PROPERTIES LABELS windows RUN_SERIAL TRUE TIMEOUT 600
+  FIXTURES_REQUIRED wine_prefix)

@@ -8,6 +8,10 @@ packages=(
   freeglut3-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libjpeg-dev libx11-dev
   libgtest-dev googletest
   xvfb xauth xdotool
+  # The windows_x86_64 build and its tests under Wine: mingw-w64 with the
+  # posix thread model (std::thread), and Wine's 64-bit loader.
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64
 )
 missing=()
 for p in "${packages[@]}"; do

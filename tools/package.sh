@@ -10,19 +10,23 @@
 #   OUT/templates/   the work unit and result templates
 #   OUT/README       what the operator runs, in order
 # It builds first (tools/build.sh) unless --from names a finished build.
+# --windows BUILD_DIR adds the windows_x86_64 app version from a finished
+# tools/build_platform.sh windows_x86_64 build (tools/package_windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
 build_dir=""
+windows_build_dir=""
 while [ $# -gt 1 ]; do
   case $1 in
     --from) build_dir=$(realpath "$2"); shift 2 ;;
+    --windows) windows_build_dir=$(realpath "$2"); shift 2 ;;
     *) break ;;
   esac
 done
 if [ $# -ne 1 ] || [ "${1:0:1}" = "-" ]; then
-  echo "usage: bash tools/package.sh [--from BUILD_DIR] OUT" >&2
+  echo "usage: bash tools/package.sh [--from BUILD_DIR] [--windows WINDOWS_BUILD_DIR] OUT" >&2
   exit 2
 fi
 out=$1
@@ -212,6 +216,11 @@ sed -e "s/@VERSION@/$version/g" -e "s/@VERSION_NUM@/$version_num/g" -e "s/@PLATF
     -e "s/@API_VERSION@/$api_version/g" -e "s/@FPOPS_EST@/$fpops_est/g" -e "s/@FPOPS_BOUND@/$fpops_bound/g" \
     -e "s/@MAX_NBYTES@/$max_nbytes/g" "$source_dir/tools/package_readme.txt" > "$out/README"
 install -m 755 "$source_dir/tools/validate_report.py" "$out/validate_report.py"
+
+if [ -n "$windows_build_dir" ]; then
+  source "$source_dir/tools/package_windows.sh"
+  add_windows_app_version "$out" "$app" "$version" "$version_num" "$windows_build_dir" || fail "no windows_x86_64 app version"
+fi
 
 echo "Kit written to $out:"
 (cd "$out" && find . -type f | sort | sed 's/^\.\//  /')
