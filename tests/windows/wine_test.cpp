@@ -216,16 +216,52 @@ TEST(WindowsGraphicsProgram, FollowsARunningComputationAndEndsAfterIt) {
     wine_display x;
     ASSERT_NE(x.display, nullptr);
     wine_slot slot(900);
-    e2e::background_process run(under_wine(computation, false), slot.path + "/wine.txt", slot.path, false);
+    // With the display, though without OpenGL: the first program of a Wine
+    // server starts Wine's desktop, which every later window needs.
+    e2e::background_process run(under_wine(computation, false), slot.path + "/wine.txt", slot.path);
     ASSERT_TRUE(run.running());
     auto start = std::chrono::steady_clock::now();
     e2e::background_process graphics(under_wine(graphics_program, true), slot.path + "/wine_gfx.txt", slot.path);
     WindowInfo window;
-    ASSERT_TRUE(wait_for_window(x.display, "tidewrack", window_limit, &window)) << slot.file("stderrgfx.txt");
+    ASSERT_TRUE(wait_for_window(x.display, "tidewrack", window_limit, &window))
+        << slot.file("stderrgfx.txt") << slot.file("wine_gfx.txt");
     printf("Wine: the graphics program's window appeared after %.1f s\n", seconds_since(start));
     EXPECT_EQ(sky_shown(x.display, window), "") << slot.file("stderrgfx.txt");
     EXPECT_EQ(run.wait(run_limit), 0) << slot.file("stderr.txt");
     EXPECT_EQ(graphics.wait(60), 0) << slot.file("stderrgfx.txt");
     EXPECT_NE(slot.file("stderrgfx.txt").find("GFX: graphics program ends (status 0)."), std::string::npos)
         << slot.file("stderrgfx.txt");
+}
+
+TEST(WindowsGraphicsProgram, RunsFullScreenAsTheScreensaverStartsItAndEndsOnAPointerMove) {
+    wine_display x;
+    ASSERT_NE(x.display, nullptr);
+    wine_slot slot(0);
+    std::vector<std::string> argv = under_wine(graphics_program, true);
+    argv.push_back("--fullscreen");
+    e2e::background_process graphics(argv, slot.path + "/wine_gfx.txt", slot.path);
+    WindowInfo window;
+    ASSERT_TRUE(wait_for_window(x.display, "tidewrack", window_limit, &window)) << slot.file("stderrgfx.txt");
+    int width = 0, height = 0;
+    screen_size(x.display, &width, &height);
+    // The window is made, then made full screen.
+    auto start = std::chrono::steady_clock::now();
+    auto covers_screen = [&] { return window.x == 0 && window.y == 0 && window.width == width && window.height == height; };
+    while (!covers_screen() && seconds_since(start) < window_limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        find_window(x.display, "tidewrack", &window);
+    }
+    EXPECT_EQ(window.x, 0);
+    EXPECT_EQ(window.y, 0);
+    EXPECT_EQ(window.width, width);
+    EXPECT_EQ(window.height, height);
+    window_readback px;
+    EXPECT_TRUE(watch_window(x.display, window, window_limit, &px,
+                             [](const window_readback& p) { return measure_decorations(p).title > 40; }))
+        << "no title in full screen";
+    // The first position is where the pointer rests; a second one is a move.
+    EXPECT_TRUE(xdotool("mousemove 100 100"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(xdotool("mousemove 140 130"));
+    EXPECT_EQ(graphics.wait(60), 0) << slot.file("stderrgfx.txt");
 }

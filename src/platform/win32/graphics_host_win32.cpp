@@ -156,8 +156,11 @@ void create_window(int mode) {
     char title[256];
     window_title(title, sizeof title);
     if (screensaver_mode(mode)) {
+        // From Windows itself: freeglut's screen size stays 0 where its
+        // CreateDC("DISPLAY") fails (seen under Wine), and a window of that
+        // size is refused.
         glutInitWindowPosition(0, 0);
-        glutInitWindowSize(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+        glutInitWindowSize(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     } else {
         glutInitWindowPosition(window_x, window_y);
         glutInitWindowSize(window_width, window_height);
