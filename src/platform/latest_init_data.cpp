@@ -28,7 +28,7 @@ file_stamp last_read;
 file_stamp stamp_of(const struct stat& st) {
     file_stamp stamp;
     stamp.exists = true;
-    stamp.device = st.st_dev;
+    stamp.device = file_device(st);
     stamp.inode = st.st_ino;
     stamp.size = st.st_size;
     stamp.modified = modification_time(st);

@@ -231,6 +231,8 @@ TEST(WindowsGraphicsProgram, FollowsARunningComputationAndEndsAfterIt) {
     EXPECT_EQ(graphics.wait(60), 0) << slot.file("stderrgfx.txt");
     EXPECT_NE(slot.file("stderrgfx.txt").find("GFX: graphics program ends (status 0)."), std::string::npos)
         << slot.file("stderrgfx.txt");
+    // init_data.xml never changed: no re-read of the preferences.
+    EXPECT_EQ(count_occurrences(slot.file("stderrgfx.txt"), "app_graphics_reread_prefs() called"), 0);
 }
 
 TEST(WindowsGraphicsProgram, RunsFullScreenAsTheScreensaverStartsItAndEndsOnAPointerMove) {
