@@ -22,6 +22,7 @@ platform=$1
 build_dir=$source_dir/build-$platform
 log=$build_dir/build_platform.log
 cmake_extra=()
+program_suffix=""; programs=(tidewrack tidewrack_graphics tidewrack_display)
 
 cannot_build() { echo "build_platform.sh: $platform cannot be built here: $*" >&2; exit 3; }
 step() {   # step NAME FUNCTION: runs one step and says how long it took
@@ -45,15 +46,15 @@ case $platform in
     toolchain=arm-linux-gnueabihf; elf_machine=ARM
     check_machine() { need_debian_cross arm-linux-gnueabihf armhf; } ;;
   windows_x86_64)
-    # ---- Windows: the mingw-w64 build (filled in by the Windows side) -------
-    # check_machine must make sure the mingw compiler is there and build the
-    # dependencies from the vendored sources into $build_dir (only when they
-    # are missing), then add what CMake needs to find them to cmake_extra.
+    # mingw-w64 with the posix thread model; the Windows libraries are built
+    # once from the pinned sources into build-windows_x86_64/deps. The display
+    # is linked into the programs: there is no module to build.
     toolchain=x86_64-w64-mingw32; elf_machine=""
+    program_suffix=.exe; programs=(tidewrack tidewrack_graphics)
     check_machine() {
-      [ -f tools/build_windows_deps.sh ] || cannot_build "the Windows build is not in this tree yet"
+      command -v x86_64-w64-mingw32-g++-posix > /dev/null || cannot_build "no x86_64-w64-mingw32-g++-posix (g++-mingw-w64-x86-64-posix)"
       bash tools/build_windows_deps.sh "$build_dir/deps"
-      cmake_extra+=("-DCMAKE_PREFIX_PATH=$build_dir/deps")
+      cmake_extra+=("-DTIDEWRACK_WINDOWS_DEPS=$build_dir/deps")
     } ;;
   *) echo "build_platform.sh: unknown platform '$platform'" >&2; exit 2 ;;
 esac
@@ -68,12 +69,15 @@ configure() {
     { tail -n 40 "$log"; exit 1; }
 }
 compile() {
-  cmake --build "$build_dir" -j"$(nproc)" --target tidewrack tidewrack_graphics tidewrack_display \
+  local targets=() program
+  for program in "${programs[@]}"; do targets+=(--target "$program"); done
+  cmake --build "$build_dir" -j"$(nproc)" "${targets[@]}" \
     >> "$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
 }
 check_programs() {   # a wrong compiler picked up by accident shows here
   local f
-  for f in tidewrack tidewrack_graphics tidewrack_display.so; do
+  for f in "${programs[@]}"; do
+    [ "$f" = tidewrack_display ] && f=tidewrack_display.so || f=$f$program_suffix
     [ -f "$build_dir/$f" ] || { echo "build_platform.sh: $f was not built" >&2; exit 1; }
     [ -z "$elf_machine" ] || readelf -h "$build_dir/$f" | grep -q "Machine: *$elf_machine" ||
       { echo "build_platform.sh: $f is not an $elf_machine program" >&2; exit 1; }
@@ -84,4 +88,8 @@ step "machine check" check_machine
 step configure configure
 step compile compile
 step "program check" check_programs
+[ "$platform" != windows_x86_64 ] || for exe in tidewrack tidewrack_graphics; do
+  echo "build_platform.sh: $exe.exe imports:" \
+    $(x86_64-w64-mingw32-objdump -p "$build_dir/$exe.exe" | awk '/DLL Name/ {print $3}' | sort -u)
+done
 echo "build_platform.sh: $platform built into build-$platform/ (log: build-$platform/build_platform.log)"

@@ -31,6 +31,13 @@ server_packages=(
   curl
 )
 [ "${1:-}" = run ] || packages+=("${server_packages[@]}")
+# The windows_x86_64 build and its tests under Wine: mingw-w64 with the posix
+# thread model (std::thread), and Wine's 64-bit loader.
+windows_packages=(
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64
+)
+[ "${1:-}" = run ] || packages+=("${windows_packages[@]}")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

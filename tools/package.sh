@@ -20,18 +20,21 @@
 # the exit status is then 3.
 # --version gives the app version another number than the program's own, for
 # publishing the same build again as a new version.
+# --windows BUILD_DIR packs windows_x86_64 from a finished
+# tools/build_platform.sh windows_x86_64 build instead of building it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
 all_platforms=(x86_64-pc-linux-gnu windows_x86_64 aarch64-unknown-linux-gnu arm-unknown-linux-gnueabihf)
 usage() {
-  echo "usage: bash tools/package.sh [--from BUILD_DIR] [--platforms all|PLATFORM,...] [--version X.YY] OUT" >&2
+  echo "usage: bash tools/package.sh [--from BUILD_DIR] [--platforms all|PLATFORM,...] [--version X.YY] [--windows BUILD_DIR] OUT" >&2
   echo "platforms: ${all_platforms[*]}" >&2
   exit 2
 }
 build_dir=""
 platforms=(x86_64-pc-linux-gnu)
+windows_build_dir=""
 version_given=""
 while [ $# -gt 1 ]; do
   case $1 in
@@ -40,11 +43,14 @@ while [ $# -gt 1 ]; do
       if [ "$2" = all ]; then platforms=("${all_platforms[@]}"); else IFS=, read -r -a platforms <<< "$2"; fi
       shift 2 ;;
     --version) version_given=$2; shift 2 ;;
+    --windows) windows_build_dir=$(realpath "$2"); shift 2 ;;
     *) break ;;
   esac
 done
 [ $# -eq 1 ] && [ "${1:0:1}" != "-" ] || usage
 out=$1
+# --windows names the Windows build: that platform is packed too.
+[ -z "$windows_build_dir" ] || [[ " ${platforms[*]} " == *" windows_x86_64 "* ]] || platforms+=(windows_x86_64)
 for platform in "${platforms[@]}"; do
   [[ " ${all_platforms[*]} " == *" $platform "* ]] || { echo "package.sh: unknown platform '$platform'" >&2; usage; }
 done
@@ -105,14 +111,7 @@ platform_files() {   # platform_files PLATFORM BUILD_DIR
     x86_64-pc-linux-gnu) resolve=resolve_native ;;
     aarch64-unknown-linux-gnu) resolve=resolve_cross; cross_triplet=aarch64-linux-gnu ;;
     arm-unknown-linux-gnueabihf) resolve=resolve_cross; cross_triplet=arm-linux-gnueabihf ;;
-    windows_x86_64) windows_files ;;
   esac
-}
-# ---- Windows: filled in by the Windows side ----------------------------------
-# The Windows programs are static .exe files and a .dll display module that
-# need no shared libraries of ours: nothing to resolve or ship.
-windows_files() {
-  program_suffix=.exe; module_name=tidewrack_display.dll; resolve=""
 }
 
 # Builds a platform other than this machine's; false (and why) when the
@@ -270,6 +269,14 @@ for platform in "${platforms[@]}"; do
     else
       bash tools/build.sh tidewrack tidewrack_display tidewrack_graphics
       pack_platform "$platform" "$source_dir/build"
+    fi
+  elif [ "$platform" = windows_x86_64 ]; then
+    # static programs with the display inside: packed on their own
+    if [ -n "$windows_build_dir" ] || build_platform "$platform"; then
+      source "$source_dir/tools/package_windows.sh"
+      add_windows_app_version "$out" "$app" "$version" "$version_num" \
+        "${windows_build_dir:-$source_dir/build-$platform}" || fail "no windows_x86_64 app version"
+      packed+=("$platform")
     fi
   elif build_platform "$platform"; then
     pack_platform "$platform" "$source_dir/build-$platform"

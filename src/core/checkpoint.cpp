@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "boinc_api.h"
 #include "filesys.h"
 #include "core/search_state.h"
+#include "platform/durable_file.h"
 
 namespace {
 
@@ -21,22 +20,11 @@ const size_t checkpoint_read_limit = 4096;   // a real checkpoint is ~30 bytes
 char ckpt_path[512];
 int i_start = 0;
 
-// Where the file really lives: a symbolic link is followed, so the rename
-// replaces the file it points to and not the link itself.
-std::string checkpoint_target(const char* path) {
-    struct stat st;
-    char real[PATH_MAX];
-    if (lstat(path, &st) == 0 && S_ISLNK(st.st_mode) && realpath(path, real))
-        return real;
-    return path;
-}
-
 bool write_values(FILE* f, int i, int count) {
     if (fprintf(f, " %d \n", i) < 0) return false;
     if (fprintf(f, " %d \n", count) < 0) return false;
-    if (fflush(f) != 0) return false;
     // On disk before the rename, so a crash leaves the old or the new file.
-    return fsync(fileno(f)) == 0;
+    return flush_to_disk(f);
 }
 
 // Writes the two lines under a temporary name and renames it into place.
@@ -46,9 +34,7 @@ bool replace_checkpoint_file(const std::string& target, int i, int count) {
     if (!f) return false;
     bool written = write_values(f, i, count);
     if (fclose(f) != 0) written = false;
-    // rename(), not boinc_rename(): when rename() fails that one falls back to
-    // running mv, which moves the file into a directory standing in the way.
-    if (written && rename(temporary.c_str(), target.c_str()) == 0) return true;
+    if (written && replace_file(temporary.c_str(), target.c_str())) return true;
     remove(temporary.c_str());
     return false;
 }
@@ -95,7 +81,7 @@ bool parse_checkpoint(const char* text, checkpoint_values& values) {
 int write_checkpoint(int i) {
     boinc_resolve_filename(checkpoint_name, ckpt_path, sizeof ckpt_path);
     int count = n_searched.load(std::memory_order_relaxed);
-    if (!replace_checkpoint_file(checkpoint_target(ckpt_path), i, count)) {
+    if (!replace_checkpoint_file(real_file_path(ckpt_path), i, count)) {
         fprintf(stderr, "APP: Cannot open checkpoint file to write! \n");
         // boinc_time_to_checkpoint() entered a critical section; without
         // leaving it the client's quit and suspend would wait forever.

@@ -4,8 +4,6 @@
 // graphics program can tell a suspended task from one that has gone.
 #include "core/search_publisher.h"
 
-#include <signal.h>
-
 #include <atomic>
 #include <cstdio>
 
@@ -13,6 +11,7 @@
 #include "util.h"
 #include "core/search_record.h"
 #include "core/search_state.h"
+#include "platform/framework_timer.h"
 #include "platform/graphics_shmem.h"
 
 namespace {
@@ -36,18 +35,15 @@ search_snapshot status_now() {
 
 void on_timer() { refresh_search_status(); }
 
-// A worker write with the library's timer signal held off: a suspend that
+// A worker write with the library's timer held off: a suspend that
 // took hold in the middle of it would leave the record claimed, and the
 // timer's refreshes skipped, for as long as the task stays suspended.
 template <typename Write>
 void write_from_worker(search_record* r, const search_snapshot& s, Write write) {
-    sigset_t alarm, old;
-    sigemptyset(&alarm);
-    sigaddset(&alarm, SIGALRM);
-    pthread_sigmask(SIG_BLOCK, &alarm, &old);
+    hold_framework_timer();
     // The timer's refresh may hold the record for a moment.
     while (!write(r, s)) boinc_sleep(0.001);
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    release_framework_timer();
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/checkpoint.h"
 #include "core/search_publisher.h"
 #include "core/search_state.h"
+#include "platform/thread_rand.h"
 #include "sky/catalogues.h"
 
 double start_time = 0;
@@ -113,7 +114,7 @@ void write_summary(FILE* out) {
 double fraction_before(int i, int n) { return (double)i / ((double)n + 1.0); }
 
 void busy_work(int iterations) {
-    for (int k = 0; k < iterations; k++) busy_product = rand_r(&busy_seed) * busy_factor;
+    for (int k = 0; k < iterations; k++) busy_product = thread_rand(&busy_seed) * busy_factor;
 }
 
 void worker() {

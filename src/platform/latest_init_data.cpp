@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "filesys.h"
+#include "platform/file_time.h"
 
 namespace {
 
@@ -27,10 +28,10 @@ file_stamp last_read;
 file_stamp stamp_of(const struct stat& st) {
     file_stamp stamp;
     stamp.exists = true;
-    stamp.device = st.st_dev;
+    stamp.device = file_device(st);
     stamp.inode = st.st_ino;
     stamp.size = st.st_size;
-    stamp.modified = st.st_mtim;
+    stamp.modified = modification_time(st);
     return stamp;
 }
 

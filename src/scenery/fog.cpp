@@ -1,6 +1,7 @@
 #include "scenery/fog.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 bool black_exp2_fog(float* density) {
     GLint render_mode;

@@ -10,6 +10,7 @@
 
 #include "boinc_api.h"
 #include "error_numbers.h"
+#include "platform/file_time.h"
 #include "platform/gl_context.h"
 #include "scenery/jpeg_check.h"
 
@@ -32,7 +33,7 @@ bool file_stamp(const char* path, off_t* size, timespec* modified) {
     struct stat st;
     if (stat(path, &st) != 0) return false;
     *size = st.st_size;
-    *modified = st.st_mtim;
+    *modified = modification_time(st);
     return true;
 }
 
