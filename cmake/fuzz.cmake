@@ -23,7 +23,8 @@ set(PREFS_FUZZ_SOURCES
   ${CMAKE_SOURCE_DIR}/fuzz/prefs_fuzz.cpp
   ${CMAKE_SOURCE_DIR}/src/controls/project_prefs.cpp
   ${CMAKE_SOURCE_DIR}/src/graphics/view_state.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/latest_init_data.cpp)
+  ${CMAKE_SOURCE_DIR}/src/platform/latest_init_data.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/posix/file_time_posix.cpp)
 set(PREFS_FUZZ_BINARY ${CMAKE_BINARY_DIR}/fuzz/prefs_fuzz)
 set(PREFS_FUZZ_SECONDS 20)
 

@@ -13,6 +13,7 @@ set(SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined
   -O1 -g1 -Wno-maybe-uninitialized)
 
 file(GLOB_RECURSE ASAN_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
+list(FILTER ASAN_PROGRAM_SOURCES EXCLUDE REGEX "/src/platform/win32/")
 list(REMOVE_ITEM ASAN_PROGRAM_SOURCES
   ${CMAKE_SOURCE_DIR}/src/core/main.cpp ${CMAKE_SOURCE_DIR}/src/core/graphics_main.cpp)
 file(GLOB ASAN_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
