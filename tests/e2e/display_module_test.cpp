@@ -42,10 +42,11 @@ TEST(DisplayModule, TheComputationProgramNeedsNoDisplayLibrary) {
         EXPECT_FALSE(std::regex_search(library, display_library)) << library;
 }
 
-// An app version ships the display's libraries beside the module; only the
-// old RPATH (not RUNPATH) also serves the NEEDED entries of those libraries.
-TEST(DisplayModule, TheModuleLooksForItsLibrariesBesideItself) {
-    EXPECT_EQ(dynamic_entries(module_path, "RPATH"), std::vector<std::string>{"$ORIGIN"});
+// An app version ships the display's libraries beside the module, and the
+// client copies them into the slot, the working directory; only the old
+// RPATH (not RUNPATH) also serves the NEEDED entries of those libraries.
+TEST(DisplayModule, TheModuleLooksForItsLibrariesBesideItselfAndInTheSlot) {
+    EXPECT_EQ(dynamic_entries(module_path, "RPATH"), std::vector<std::string>{"$ORIGIN:."});
     EXPECT_TRUE(dynamic_entries(module_path, "RUNPATH").empty());
 }
 
