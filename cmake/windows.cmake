@@ -35,35 +35,7 @@ set(tidewrack_windows_core_sources
 
 # The display code as on Linux, with the Win32 halves of the platform layer.
 set(tidewrack_windows_display_sources
-  src/controls/controls.cpp
-  src/controls/graphics_init.cpp
-  src/controls/project_prefs.cpp
-  src/controls/view_presets.cpp
-  src/graphics/frame.cpp
-  src/graphics/glyph_atlas.cpp
-  src/graphics/graphical_events.cpp
-  src/graphics/overlay.cpp
-  src/graphics/panels.cpp
-  src/graphics/sky_section.cpp
-  src/graphics/text_utils.cpp
-  src/graphics/title_decoration.cpp
-  src/graphics/view_state.cpp
-  src/scenery/fog.cpp
-  src/scenery/jpeg_check.cpp
-  src/scenery/marble.cpp
-  src/scenery/textures.cpp
-  src/sky/pulsar_list.cpp
-  src/sky/display_lists.cpp
-  src/sky/site_markers.cpp
-  src/sky/sky_clock.cpp
-  src/sky/sky_sphere.cpp
-  src/sky/snr_list.cpp
-  src/sky/starlist.cpp
-  src/sky/target_marker.cpp
-  src/sky/xray_list.cpp
-  src/platform/client_channel.cpp
-  src/platform/frame_throttle.cpp
-  src/platform/latest_init_data.cpp
+  ${TIDEWRACK_PORTABLE_DISPLAY_SOURCES}
   src/platform/win32/file_time_win32.cpp
   src/platform/win32/gl_context_win32.cpp
   src/platform/win32/gl_extensions_win32.cpp
