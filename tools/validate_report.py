@@ -9,6 +9,7 @@ A complete report is one header block per start of the program, then exactly
 one summary: the CPU-time line (absent when the framework could not give the
 CPU time), the "APP: CPU time" line and the closing line, and nothing after.
 The values (names, times, credits) differ between hosts and are not compared.
+Lines end in LF, or all in CR LF as a Windows host writes them in text mode.
 """
 import re
 import sys
@@ -54,6 +55,13 @@ def check(data):
     except UnicodeDecodeError:
         # Names come from the project's database in UTF-8; anything else is damage.
         return 'not UTF-8 text'
+    if '\r\n' in text:
+        # A Windows host's C library writes the report in text mode: every
+        # line ends CR LF. That is the platform's form, not damage, as long
+        # as it holds for the whole file.
+        if text.count('\r') != text.count('\r\n') or text.count('\n') != text.count('\r\n'):
+            return 'mixed line ends in the report'
+        text = text.replace('\r\n', '\n')
     if '\0' in text or '\r' in text:
         return 'control characters in the report'
     if not text.endswith('\n'):

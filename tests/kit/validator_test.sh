@@ -41,6 +41,10 @@ two=$work/two/out.txt
 
 accepts "a report of one start" "$one"
 accepts "a report of two starts" "$two"
+sed 's/$/\r/' "$two" > "$work/crlf"
+accepts "a report of two starts with CR LF line ends (a Windows host)" "$work/crlf"
+sed '1s/\r$//' "$work/crlf" > "$work/mixed"
+refuses "a report with mixed line ends" "$work/mixed"
 
 : > "$work/empty"
 refuses "an empty file" "$work/empty"
