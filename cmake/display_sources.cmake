@@ -1,6 +1,7 @@
 # The display code that every platform compiles alike: the sky, the frame,
-# the scenery and the controls, and the platform layer's portable parts. Each
-# platform's build adds its own window host, input and OpenGL context files.
+# the scenery and the controls, and the platform layer's portable parts, the
+# graphics host and its input among them. Each platform's build adds its own
+# window system (src/platform/window_system.h), keys and OpenGL context files.
 set(TIDEWRACK_PORTABLE_DISPLAY_SOURCES
   src/controls/controls.cpp
   src/controls/graphics_init.cpp
@@ -30,4 +31,6 @@ set(TIDEWRACK_PORTABLE_DISPLAY_SOURCES
   src/sky/xray_list.cpp
   src/platform/client_channel.cpp
   src/platform/frame_throttle.cpp
-  src/platform/latest_init_data.cpp)
+  src/platform/graphics_host.cpp
+  src/platform/latest_init_data.cpp
+  src/platform/window_input.cpp)

@@ -39,8 +39,8 @@ set(tidewrack_windows_display_sources
   src/platform/win32/file_time_win32.cpp
   src/platform/win32/gl_context_win32.cpp
   src/platform/win32/gl_extensions_win32.cpp
-  src/platform/win32/graphics_host_win32.cpp
-  src/platform/win32/window_input_win32.cpp
+  src/platform/win32/window_system_win32.cpp
+  src/platform/win32/window_keys_win32.cpp
   src/platform/win32/display_module_win32.cpp)
 
 add_library(tidewrack_windows_core STATIC ${tidewrack_windows_core_sources})

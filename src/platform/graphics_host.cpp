@@ -1,16 +1,17 @@
 // The graphics window and its event loop on the graphics thread: window,
 // full-screen and blank-screen modes, the 30 ms tick with throttled frames,
 // the client's graphics requests, and the safety nets that keep a failing
-// display from ending the computation.
+// display from ending the computation. What differs by window system lies
+// behind window_system.h.
 #include "platform/graphics_host.h"
 
 #include <pthread.h>
 #include <stdarg.h>
 #include <stdlib.h>
 #include <stdio.h>
-#include <string.h>
-#include <sys/select.h>
-#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include "boinc_api.h"
 #include "graphics2.h"
@@ -21,13 +22,9 @@
 #include "platform/graphics_program.h"
 #include "platform/host_callbacks.h"
 #include "platform/latest_init_data.h"
-#include "platform/window_embedding.h"
-#include "platform/window_properties.h"
+#include "platform/window_system.h"
 
-// After the BOINC headers: X11's macros (Always, Status, ...) break them.
 #include <GL/freeglut.h>
-#include <GL/glx.h>
-#include <X11/Xlib.h>
 
 namespace {
 
@@ -44,11 +41,6 @@ bool window_visible = false;
 bool blank_needs_clearing = false;
 bool loop_ended = false;
 bool glut_ready = false;
-Display* x_display = nullptr;   // freeglut's X connection
-Window x_window = 0;            // and the current window on it
-Window destroyed_window = 0;    // destroyed by another client: errors expected
-int glx_error_base = -1000;
-const int glx_bad_drawable = 2;   // GLXBadDrawable, after the GLX error base
 int window_x = 50, window_y = 50;
 int window_width = window_start_width, window_height = window_start_height;
 FrameThrottle throttle;
@@ -61,16 +53,16 @@ bool program_fullscreen = false;
 bool (*program_step)(double now) = nullptr;
 int program_argc = 0;
 char** program_argv = nullptr;
-// The screensaver's window we were handed (XSCREENSAVER_WINDOW), and whether
-// our window now sits inside another program's window: then it is a
+// Whether our window sits inside another program's window: then it is a
 // screensaver, which input without Control ends.
-Window saver_window = 0;
 bool embedded = false;
 
-// The worker ends the process with exit() (inside boinc_finish). The exit
-// handlers, freeglut's among them, must not run while this thread is inside
-// OpenGL or Xlib: it holds display_mutex while it works, and the exit handler
-// takes the mutex for good, leaving this thread parked between ticks.
+// Another thread ends the process with exit(): the worker inside
+// boinc_finish, and on Windows the framework's timer thread (quit, abort).
+// The exit handlers, freeglut's among them, must not run while this thread is
+// inside OpenGL or the window system: it holds display_mutex while it works,
+// and the exit handler takes the mutex for good, leaving this thread parked
+// between ticks.
 pthread_mutex_t display_mutex = PTHREAD_MUTEX_INITIALIZER;
 bool display_mutex_held = false;   // by the graphics thread
 
@@ -86,20 +78,13 @@ void unlock_display() {
 
 void park_display_at_exit() {
     static bool parked = false;
-    if (parked || pthread_equal(pthread_self(), graphics_thread)) return;
+    if (parked || on_graphics_thread()) return;
     parked = true;
     pthread_mutex_lock(&display_mutex);   // never released
 }
 
-void park_forever() {
-    for (;;) pause();
-}
-
-// The display has failed for good: this thread stops, the worker goes on and
-// ends the process as usual.
-void stop_display() {
-    if (display_mutex_held) unlock_display();
-    park_forever();
+[[noreturn]] void park_forever() {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(24));
 }
 
 // freeglut's default error handler exits the process.
@@ -107,7 +92,7 @@ void on_glut_error(const char* fmt, va_list ap) {
     fprintf(stderr, "GFX: freeglut error: ");
     vfprintf(stderr, fmt, ap);
     fprintf(stderr, " - graphics stopped, computation goes on\n");
-    if (pthread_equal(pthread_self(), graphics_thread)) stop_display();
+    if (on_graphics_thread()) stop_display();
 }
 
 void on_glut_warning(const char* fmt, va_list ap) {
@@ -116,60 +101,13 @@ void on_glut_warning(const char* fmt, va_list ap) {
     fprintf(stderr, "\n");
 }
 
-// Xlib's default handler of protocol errors exits the process; one failed
-// request is not worth the computation.
-int on_x_error(Display* display, XErrorEvent* error) {
-    static int logged = 0;
-    bool our_window = error->resourceid != 0 &&
-                      (error->resourceid == x_window || error->resourceid == destroyed_window);
-    bool window_gone = error->error_code == BadWindow || error->error_code == BadDrawable ||
-                       error->error_code == glx_error_base + glx_bad_drawable;
-    if (our_window && window_gone) return 0;   // see check_window_destroyed_elsewhere
-    if (logged < 10) {
-        logged++;
-        char text[128];
-        XGetErrorText(display, error->error_code, text, sizeof text);
-        fprintf(stderr, "GFX: X error ignored: %s (request %d)\n", text, error->request_code);
-    }
-    return 0;
-}
-
-// The X server went away. Returning would make Xlib exit the process. Xlib
-// holds the display's user lock here: release it, or freeglut's exit handler
-// would block for ever when the worker ends the process.
-int on_x_connection_lost(Display* display) {
-    fprintf(stderr, "GFX: lost the X server connection - graphics stopped, computation goes on\n");
-    if (pthread_equal(pthread_self(), graphics_thread)) {
-        XUnlockDisplay(display);
-        stop_display();
-    }
-    return 0;
-}
-
-// An X server with no client left resets itself, and glutInit would then fail
-// to connect: this probe connection stays open until freeglut has its own.
-Display* probe_connection = nullptr;
-
-bool display_usable() {
-    const char* name = getenv("DISPLAY");
-    if (!name || !*name) return false;
-    probe_connection = XOpenDisplay(nullptr);
-    return probe_connection != nullptr;
-}
-
 void init_glut() {
     static char arg0[] = "tidewrack";
     static char* argv[] = {arg0, nullptr};
     int argc = 1;
     glutInitErrorFunc(on_glut_error);
     glutInitWarningFunc(on_glut_warning);
-    // Before glutInit, which already asks the X server about a window
-    // manager: one that has gone may have left a stale window behind.
-    XSetErrorHandler(on_x_error);
-    XSetIOErrorHandler(on_x_connection_lost);
-    glutInit(&argc, argv);
-    XCloseDisplay(probe_connection);
-    probe_connection = nullptr;
+    window_system_init_glut(&argc, argv);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_DEPTH);
     glut_ready = true;
@@ -215,21 +153,21 @@ void window_closed_by_user() {
 // freeglut calls this for every window that goes: the user's close, our own
 // glutDestroyWindow (window_id is already 0 then) and its clean-up at exit.
 void on_close() {
-    if (!pthread_equal(pthread_self(), graphics_thread) || window_id == 0) return;
+    if (!on_graphics_thread() || window_id == 0) return;
     window_closed_by_user();
 }
 
-// freeglut ignores its window being destroyed by another client (a window
-// manager, xdotool windowclose): watch for that ourselves and treat it as a
-// close.
-void check_window_destroyed_elsewhere() {
-    XEvent event;
-    if (!window_id || !x_display) return;
-    if (!XCheckTypedWindowEvent(x_display, x_window, DestroyNotify, &event)) return;
+// freeglut ignores its window being destroyed by another program (a window
+// manager, xdotool windowclose, an embedder that went): a close all the same.
+void forget_window_destroyed_elsewhere() {
     int id = window_id;
-    destroyed_window = x_window;
+    window_system_window_gone();
     window_closed_by_user();
     glutDestroyWindow(id);
+}
+
+void check_window_destroyed_elsewhere() {
+    if (window_id && window_system_destroyed_elsewhere()) forget_window_destroyed_elsewhere();
 }
 
 void window_title(char* title, int size) {
@@ -243,8 +181,10 @@ void window_title(char* title, int size) {
 // (to -50,-50 for a window at 50,50), so it is placed there as well.
 void place_window(int mode) {
     if (screensaver_mode(mode)) {
+        int width, height;
+        window_system_screen_size(&width, &height);
         glutPositionWindow(0, 0);
-        glutReshapeWindow(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+        glutReshapeWindow(width, height);
         if (!glutGet(GLUT_FULL_SCREEN)) glutFullScreen();
         glutSetCursor(GLUT_CURSOR_NONE);
     } else {
@@ -270,35 +210,32 @@ void create_window(int mode) {
     char title[256];
     window_title(title, sizeof title);
     if (screensaver_mode(mode)) {
+        int width, height;
+        window_system_screen_size(&width, &height);
         glutInitWindowPosition(0, 0);
-        glutInitWindowSize(glutGet(GLUT_SCREEN_WIDTH), glutGet(GLUT_SCREEN_HEIGHT));
+        glutInitWindowSize(width, height);
     } else {
         glutInitWindowPosition(window_x, window_y);
         glutInitWindowSize(window_width, window_height);
     }
     // A window closed by the user or destroyed elsewhere took its context
-    // with it, but the driver keeps that context current, bound to nothing:
-    // release it, or the new window's context could not be made current.
-    if (x_display && glXGetCurrentContext()) glXMakeCurrent(x_display, None, nullptr);
+    // with it.
+    window_system_release_closed_context();
+    gl_context_id before = current_gl_context();
     window_id = glutCreateWindow(title);
-    note_new_gl_context();
+    if (!same_gl_context(before, current_gl_context())) note_new_gl_context();
     glutDisplayFunc(on_display);
     glutReshapeFunc(on_reshape);
     glutWindowStatusFunc(on_window_status);
     glutCloseFunc(on_close);
-    x_display = glXGetCurrentDisplay();
-    x_window = glXGetCurrentDrawable();
-    if (saver_window) embed_window(x_display, x_window, saver_window);
-    else if (screensaver_mode(mode)) place_window(mode);
-    int glx_event_base;
-    if (x_display) glXQueryExtension(x_display, &glx_error_base, &glx_event_base);
+    window_system_window_made(separate_program ? program_argc : 0, program_argv);
+    if (!window_system_embed_window() && screensaver_mode(mode)) place_window(mode);
     // Again after the first context, so that it runs before the exit
     // handlers the OpenGL driver registered when it started; later contexts
     // reuse the driver.
     static bool registered_after_driver = false;
     if (!registered_after_driver) atexit(park_display_at_exit);
     registered_after_driver = true;
-    if (separate_program) set_window_identity(x_display, x_window, program_argc, program_argv);
     start_showing();
 }
 
@@ -385,20 +322,17 @@ void follow_embedder(double now) {
     static double next_check = 0;
     if (!separate_program || !window_open() || now < next_check) return;
     next_check = now + embedding_check_seconds;
-    embedding_state state = follow_embedding(x_display, x_window);
-    if (state == WINDOW_GONE) {
-        int id = window_id;
-        destroyed_window = x_window;
-        window_closed_by_user();
-        glutDestroyWindow(id);
+    window_place place = window_system_follow_embedding();
+    if (place == WINDOW_GONE) {
+        forget_window_destroyed_elsewhere();
         return;
     }
-    if (state == WINDOW_EMBEDDED && !embedded) {
+    if (place == WINDOW_EMBEDDED && !embedded) {
         fprintf(stderr, "GFX: shown inside another program's window, as a screensaver.\n");
         glutSetWindow(window_id);
         glutSetCursor(GLUT_CURSOR_NONE);
     }
-    embedded = state == WINDOW_EMBEDDED;
+    embedded = place == WINDOW_EMBEDDED;
 }
 
 void tick(double now) {
@@ -417,27 +351,6 @@ void tick(double now) {
     draw_frame();
 }
 
-// freeglut's X connection while a window is open, else -1. Read under the
-// display mutex: an exit on the worker thread closes the connection.
-int x_connection() { return (window_id && x_display) ? ConnectionNumber(x_display) : -1; }
-
-// Sleeps until `deadline` or until the X server has something for us.
-void wait_for_input(double deadline, int connection) {
-    double wait = deadline - dtime();
-    if (wait <= 0) return;
-    timeval timeout;
-    timeout.tv_sec = (time_t)wait;
-    timeout.tv_usec = (suseconds_t)((wait - timeout.tv_sec) * 1e6);
-    if (connection >= 0) {
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(connection, &readable);
-        select(connection + 1, &readable, nullptr, nullptr, &timeout);
-    } else {
-        select(0, nullptr, nullptr, nullptr, &timeout);
-    }
-}
-
 void event_loop() {
     lock_display();
     if (separate_program) set_mode(program_fullscreen ? MODE_FULLSCREEN : MODE_WINDOW);
@@ -454,13 +367,21 @@ void event_loop() {
             next_tick += tick_seconds;
             if (next_tick < now) next_tick = now + tick_seconds;   // missed ticks are not caught up
         }
-        int connection = x_connection();
+        window_system_prepare_wait(window_open());
         unlock_display();
-        if (!loop_ended) wait_for_input(next_tick, connection);
+        double wait = next_tick - dtime();
+        if (!loop_ended && wait > 0) window_system_wait(wait);
     }
 }
 
 }  // namespace
+
+bool on_graphics_thread() { return pthread_equal(pthread_self(), graphics_thread); }
+
+void stop_display() {
+    if (display_mutex_held) unlock_display();
+    park_forever();
+}
 
 bool screensaver_showing() { return window_id != 0 && (screensaver_mode(current_mode) || embedded); }
 
@@ -475,7 +396,7 @@ void end_screensaver() {
 void run_graphics_host() {
     graphics_thread = pthread_self();
     atexit(park_display_at_exit);
-    if (!display_usable()) {
+    if (!window_system_available()) {
         fprintf(stderr, "GFX: no display available - running without graphics\n");
         park_forever();
     }
@@ -489,16 +410,11 @@ int run_graphics_program(int argc, char** argv, bool fullscreen, bool (*step)(do
     program_argc = argc;
     program_argv = argv;
     graphics_thread = pthread_self();
-    if (!display_usable()) {
+    if (!window_system_available()) {
         fprintf(stderr, "GFX: no display available - nothing to show\n");
         return 1;
     }
-    // Started by a screensaver that hands its programs a window to draw in.
-    saver_window = screensaver_window_from_environment(probe_connection);
-    if (saver_window) {
-        fprintf(stderr, "GFX: drawing into the screensaver's window 0x%lx.\n", (unsigned long)saver_window);
-        program_fullscreen = true;
-    }
+    if (window_system_hands_us_a_window()) program_fullscreen = true;
     event_loop();
     return 0;
 }

@@ -1,11 +1,13 @@
 // Keyboard and mouse of the graphics window, passed to the program's input
 // callbacks as Windows-style virtual-key codes and screen positions. While the
 // screensaver shows, a key press, button or pointer move made without Control
-// ends it instead.
+// ends it instead. The keys come from the window system's side
+// (window_system.h), the mouse from freeglut.
 #include "platform/graphics_host.h"
 
 #include "platform/host_callbacks.h"
-#include "platform/keymap.h"
+#include "platform/virtual_keys.h"
+#include "platform/window_system.h"
 
 #include <GL/freeglut.h>
 
@@ -27,11 +29,11 @@ void release_control() {
     control_down = false;
 }
 
-// The modifier state before this event; only valid inside key and button
+// The modifier state as of this event; only valid inside key and button
 // callbacks. It also catches a Control pressed while another window had the
 // focus, or released there.
 void read_control_state() {
-    bool down = (glutGetModifiers() & GLUT_ACTIVE_CTRL) != 0;
+    bool down = window_system_control_held();
     if (!down) release_control();
     control_down = down;
 }
@@ -51,26 +53,6 @@ void key_up(int code) {
     if (code < 0) return;
     boinc_app_key_release(code, 0);
     if (code == KEY_CONTROL) control_down = false;
-}
-
-void on_keyboard(unsigned char key, int, int) {
-    read_control_state();
-    key_down(virtual_key_from_glut_char(key, control_down));
-}
-
-void on_keyboard_up(unsigned char key, int, int) {
-    read_control_state();
-    key_up(virtual_key_from_glut_char(key, control_down));
-}
-
-void on_special(int key, int, int) {
-    read_control_state();
-    key_down(virtual_key_from_glut_special(key));
-}
-
-void on_special_up(int key, int, int) {
-    read_control_state();
-    key_up(virtual_key_from_glut_special(key));
 }
 
 void on_mouse_button(int button, int state, int x, int y) {
@@ -112,24 +94,26 @@ void on_passive_motion(int x, int y) {
     pointer_moved(x, y);
 }
 
-// Without a window manager the keys follow the pointer: once it has left, a
-// release of Control goes elsewhere.
-void on_entry(int state) {
-    if (state == GLUT_LEFT) release_control();
+}  // namespace
+
+void window_key_pressed(int code) {
+    read_control_state();
+    key_down(code);
 }
 
-}  // namespace
+void window_key_released(int code) {
+    read_control_state();
+    key_up(code);
+}
+
+void window_control_lost() { release_control(); }
 
 void attach_input_to_window() {
     control_down = false;
     button_down[0] = button_down[1] = button_down[2] = false;
     have_pointer_origin = false;
-    glutKeyboardFunc(on_keyboard);
-    glutKeyboardUpFunc(on_keyboard_up);
-    glutSpecialFunc(on_special);
-    glutSpecialUpFunc(on_special_up);
+    window_system_attach_keys();
     glutMouseFunc(on_mouse_button);
     glutMotionFunc(on_motion);
     glutPassiveMotionFunc(on_passive_motion);
-    glutEntryFunc(on_entry);
 }

@@ -1,6 +1,6 @@
 // WM_COMMAND and WM_CLASS, which freeglut does not set as a screensaver helper
 // needs them: the helper finds the window of the program it started by them.
-#include "platform/window_properties.h"
+#include "platform/x11/window_properties_x11.h"
 
 #include <string.h>
 

@@ -4,7 +4,7 @@
 // of its frame by unmapping it, and the helper does not map it again, nor
 // size it to its own. Both are mended here, by looking rather than by events,
 // which freeglut consumes before we see them.
-#include "platform/window_embedding.h"
+#include "platform/x11/window_embedding_x11.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -71,7 +71,7 @@ void embed_window(Display* display, Window window, Window parent) {
     XFlush(display);
 }
 
-embedding_state follow_embedding(Display* display, Window window) {
+window_place follow_embedding(Display* display, Window window) {
     XWindowAttributes ours, parent_attributes;
     Window root, parent, *children = nullptr;
     unsigned int count = 0;
