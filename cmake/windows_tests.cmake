@@ -28,11 +28,21 @@ add_test(NAME windows_wine_prefix_removed
 set_tests_properties(windows_wine_prefix_removed PROPERTIES LABELS windows RUN_SERIAL TRUE
   FIXTURES_CLEANUP wine_prefix)
 
+# The client's shared memory under its Windows name, for the tests that steer
+# a program as a client does.
+set(client_stand_in ${CMAKE_BINARY_DIR}/client_stand_in.exe)
+add_custom_command(OUTPUT ${client_stand_in}
+  COMMAND ${TIDEWRACK_MINGW_CXX} -O1 -static -o ${client_stand_in}
+    ${CMAKE_SOURCE_DIR}/tests/windows/client_stand_in.cpp
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/client_stand_in.cpp)
+add_custom_target(client_stand_in DEPENDS ${client_stand_in})
+
 add_executable(windows_tests ${CMAKE_SOURCE_DIR}/tests/windows/wine_test.cpp)
 target_link_libraries(windows_tests PRIVATE tidewrack_display_objects test_support GTest::gtest_main)
 target_compile_definitions(windows_tests PRIVATE
-  TIDEWRACK_WINDOWS_BUILD="${windows_build}" TIDEWRACK_WINE_PREFIX="${wine_prefix}")
-add_dependencies(windows_tests tidewrack)
+  TIDEWRACK_WINDOWS_BUILD="${windows_build}" TIDEWRACK_WINE_PREFIX="${wine_prefix}"
+  TIDEWRACK_CLIENT_STAND_IN="${client_stand_in}")
+add_dependencies(windows_tests tidewrack client_stand_in)
 gtest_discover_tests(windows_tests PROPERTIES LABELS windows RUN_SERIAL TRUE TIMEOUT 900
   FIXTURES_REQUIRED wine_prefix DISCOVERY_TIMEOUT 60)
 

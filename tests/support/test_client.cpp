@@ -70,6 +70,18 @@ void TestClient::start(const char* display) {
     options.dir = slot_dir;
     options.remove_display = !display;
     if (display) options.display = display;
+    launch(options);
+}
+
+void TestClient::start_command(const std::vector<std::string>& argv, const char* output) {
+    process_options options;
+    options.argv = argv;
+    options.dir = slot_dir;
+    options.output_path = slot_file(output);
+    launch(options);
+}
+
+void TestClient::launch(const process_options& options) {
     child = start_process(options);
     if (shm) {
         heartbeat_running = true;

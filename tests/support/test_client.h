@@ -12,6 +12,9 @@
 #include <vector>
 
 struct SHARED_MEM;
+namespace client_emulation {
+struct process_options;
+}
 
 class TestClient {
 public:
@@ -40,6 +43,10 @@ public:
     // Starts the program in the slot. `display` is put into DISPLAY; nullptr
     // removes DISPLAY from the program's environment, "" keeps the test's.
     void start(const char* display = "");
+    // Starts `argv` in the slot instead, the program under a stand-in (Wine),
+    // with the client's heartbeats as start() sends them; its output goes to
+    // the slot's file `output`.
+    void start_command(const std::vector<std::string>& argv, const char* output);
     // Starts the graphics program in the slot instead, as a client's "Show
     // graphics" or a screensaver does, with `argv0` as its argv[0] and
     // `args` after it; DISPLAY as the test's.
@@ -67,6 +74,7 @@ public:
     bool wait_for_log(const std::string& text, double timeout_seconds);
 
 private:
+    void launch(const client_emulation::process_options& options);
     void send_heartbeats();
     void write_init_data(const std::string& project_preferences);
 

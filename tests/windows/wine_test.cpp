@@ -1,11 +1,13 @@
 // The Windows programs (tools/build_platform.sh windows_x86_64) under Wine, in
 // a Wine prefix made fresh for the run and on an X server of each test's own:
 // the computation's work unit against the Linux program's, a kill and a
-// restart, the computation's own window, and the graphics program following
-// a running computation through the shared memory.
+// restart, the computation's own window, standalone and under a client, and
+// the graphics program following a running computation through the shared
+// memory.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -56,9 +58,12 @@ std::vector<std::string> under_wine(const std::string& exe, bool opengl) {
             exe};
 }
 
+// And waits until the server has gone, so that the next test's programs
+// start one of their own.
 void stop_wine() {
     std::string output;
     e2e::run_command("", {"env", "WINEPREFIX=" TIDEWRACK_WINE_PREFIX, "wineserver", "-k"}, output);
+    e2e::run_command("", {"env", "WINEPREFIX=" TIDEWRACK_WINE_PREFIX, "wineserver", "-w"}, output);
 }
 
 // A slot directory with the start-up data and a checkpoint at `index`.
@@ -147,6 +152,36 @@ std::string sky_shown(struct _XDisplay* display, const WindowInfo& window) {
     return watch_live_search(display, window, window_limit, &px);
 }
 
+// Wine's name for a path of this machine.
+std::string windows_path(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return "Z:" + path;
+}
+
+// The computation run as a Windows client runs it: init_data.xml names the
+// shared memory, which the stand-in holds under that name, and names no
+// client process to watch (the test's own pid means nothing under Wine).
+struct wine_client : TestClient {
+    const std::string shared_memory = "tidewrack_test_" + std::to_string(getpid());
+    explicit wine_client(const std::string& title) {
+        write_checkpoint(0, 0);
+        attach_as_client(title);
+        std::string text = read_file(slot_file("init_data.xml"));
+        text = std::regex_replace(text, std::regex("<client_pid>[0-9]+</client_pid>\n"), "");
+        text.insert(text.find('\n') + 1, "<comm_obj_name>" + shared_memory + "</comm_obj_name>\n");
+        write_file(slot_file("init_data.xml"), text);
+        for (const char* picture : {"earthlights2.jpg", "leftimage2.jpg"})
+            fs::copy_file(std::string(TIDEWRACK_SOURCE_DIR) + "/data/" + picture, slot_file(picture));
+    }
+    ~wine_client() { stop_wine(); }
+    void start_computation() {
+        std::vector<std::string> argv = under_wine(TIDEWRACK_CLIENT_STAND_IN, true);
+        argv.insert(argv.end(), {"shm_" + shared_memory, "boinc_mmap_file", windows_path(computation)});
+        start_command(argv, "wine.txt");
+    }
+    std::string logs() const { return log() + read_file(slot_file("wine.txt")); }
+};
+
 }  // namespace
 
 TEST(WindowsComputation, RunsAWorkUnitFromAResumeWithTheLinuxProgramsReportAndLog) {
@@ -210,6 +245,56 @@ TEST(WindowsDisplay, TheComputationsOwnWindowShowsTheSky) {
     // Closing the window ends a standalone run, as the old graphics loop did.
     send_window_close(x.display, window.id);
     EXPECT_EQ(run.wait(60), 47) << slot.file("stderr.txt");
+}
+
+// The one window of the run, steered through the client's graphics messages:
+// every window draws the sky, however it came, and stays until asked to go.
+TEST(WindowsDisplay, EveryWindowOfARunUnderAClientDrawsTheSkyAndStays) {
+    wine_display x;
+    ASSERT_NE(x.display, nullptr);
+    const std::string title = "tidewrack_windows_" + std::to_string(getpid());
+    wine_client client(title);
+    client.start_computation();
+    ASSERT_EQ(client.wait_for_graphics_reply(window_limit), "<mode_hide_graphics/>") << client.logs();
+    auto request_mode = [&](const char* mode) {
+        client.send_graphics_request(mode);
+        EXPECT_EQ(client.wait_for_graphics_reply(window_limit), mode) << client.logs();
+    };
+    WindowInfo window;
+    auto expect_sky_that_stays = [&](const char* what) {
+        ASSERT_TRUE(wait_for_window(x.display, title, window_limit, &window)) << what << client.logs();
+        window_readback px;
+        EXPECT_TRUE(watch_window(x.display, window, window_limit, &px,
+                                 [](const window_readback& p) { return measure_decorations(p).shown(); }))
+            << what << ": no title and panels";
+        EXPECT_EQ(client.wait_for_graphics_reply(3), "") << what << " ended by itself";
+        ASSERT_TRUE(find_window(x.display, title, &window)) << what << " went";
+        EXPECT_TRUE(px.grab(x.display, window) && measure_decorations(px).shown()) << what << " stopped drawing";
+    };
+
+    request_mode("<mode_window/>");
+    expect_sky_that_stays("the first window");
+    send_window_close(x.display, window.id);
+    EXPECT_EQ(client.wait_for_graphics_reply(window_limit), "<mode_hide_graphics/>") << client.logs();
+    request_mode("<mode_window/>");
+    expect_sky_that_stays("a window after the user closed one");
+    // From here on the run's one window: full screen and hiding keep it.
+    unsigned long window_after_close = window.id;
+
+    request_mode("<mode_fullscreen/>");
+    expect_sky_that_stays("full screen after a window");
+    request_mode("<mode_window/>");
+    expect_sky_that_stays("a window after full screen");
+    EXPECT_EQ(window.width, 640);
+    EXPECT_EQ(window.height, 480);
+
+    request_mode("<mode_fullscreen/>");
+    request_mode("<mode_hide_graphics/>");
+    EXPECT_TRUE(wait_for_no_window(x.display, title, window_limit));
+    request_mode("<mode_window/>");
+    expect_sky_that_stays("a window after full screen and hiding");
+    EXPECT_EQ(window.id, window_after_close) << "a new window for a new mode";
+    EXPECT_TRUE(client.running()) << client.logs();
 }
 
 TEST(WindowsGraphicsProgram, FollowsARunningComputationAndEndsAfterIt) {
