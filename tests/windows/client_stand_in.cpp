@@ -29,9 +29,15 @@ int main(int argc, char** argv) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        fprintf(stderr, "client_stand_in: cannot start %s (error %lu)\n", argv[3], (unsigned long)GetLastError());
-        return 2;
+    // Wine now and then fails a process start with an internal error (1359)
+    // while its server is young: a few tries.
+    for (int tries = 1;; tries++) {
+        if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            break;
+        DWORD error = GetLastError();
+        fprintf(stderr, "client_stand_in: cannot start %s (error %lu)\n", argv[3], (unsigned long)error);
+        if (error != ERROR_INTERNAL_ERROR || tries == 5) return 2;
+        Sleep(1000);
     }
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 2;
