@@ -1,6 +1,6 @@
 # The Windows programs under Wine (label windows), registered where mingw-w64
-# and Wine are installed (tools/install_deps.sh installs both). The first test
-# builds the programs (tools/build_platform.sh windows_x86_64: the Windows
+# and Wine are installed (tools/build/install_deps.sh installs both). The first test
+# builds the programs (tools/build/build_platform.sh windows_x86_64: the Windows
 # libraries once, about 5 minutes on 2 cores, then the programs), the second
 # makes a fresh Wine prefix for the run and reports Wine's start-up time; all
 # run one at a time, since the worker runs at idle priority.
@@ -15,7 +15,7 @@ set(windows_build ${CMAKE_SOURCE_DIR}/build-windows_x86_64)
 set(wine_prefix ${CMAKE_BINARY_DIR}/wine-prefix)
 
 add_test(NAME windows_build
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/build_platform.sh windows_x86_64)
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/build/build_platform.sh windows_x86_64)
 set_tests_properties(windows_build PROPERTIES LABELS windows RUN_SERIAL TRUE TIMEOUT 1800
   FIXTURES_SETUP windows_programs)
 

@@ -100,7 +100,7 @@ def upward(graph):
 
 def main(argv):
     args = [a for a in argv[1:] if not a.startswith("--")]
-    src = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
+    src = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src")
     graph = read_graph(src)
     if "--graph" in argv:
         for module, edges in sorted(graph.items()):

@@ -8,11 +8,11 @@
 #   delay-load import libraries for opengl32 and glu32.
 # Sources come from ../shared/vendor/ beside the repository; without it, the
 # upstream release archives are downloaded and checked against
-# tools/windows_deps.sha256. Each step runs only when its result is missing,
+# tools/build/windows_deps.sha256. Each step runs only when its result is missing,
 # so running the script again costs nothing.
 set -euo pipefail
-[ $# -eq 1 ] || { echo "usage: bash tools/build_windows_deps.sh DEPS_DIR" >&2; exit 2; }
-cd "$(dirname "$0")/.."
+[ $# -eq 1 ] || { echo "usage: bash tools/build/build_windows_deps.sh DEPS_DIR" >&2; exit 2; }
+cd "$(dirname "$0")/../.."
 repo=$(pwd)
 mkdir -p "$1"
 deps=$(cd "$1" && pwd)
@@ -50,14 +50,14 @@ step() {   # step NAME DONE_TEST_FILE FUNCTION
 
 need_tools() {
   for t in $cc $cxx $ar $ranlib $host-dlltool $host-nm cmake make; do
-    command -v "$t" >/dev/null || { echo "missing $t (bash tools/install_deps.sh installs it)" >&2; exit 1; }
+    command -v "$t" >/dev/null || { echo "missing $t (bash tools/build/install_deps.sh installs it)" >&2; exit 1; }
   done
 }
 
 # Downloads ARCHIVE from URL into the work folder and checks its recorded
 # SHA-256; an archive without a recorded sum is refused.
 fetch_checked() {   # fetch_checked NAME URL -> prints the local path
-  local name=$1 url=$2 sums=$repo/tools/windows_deps.sha256
+  local name=$1 url=$2 sums=$repo/tools/build/windows_deps.sha256
   local file=$work/$name
   [ -f "$file" ] || curl -fsSL -o "$file" "$url"
   local want

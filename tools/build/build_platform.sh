@@ -4,18 +4,18 @@
 # Builds the programs of one app version for a BOINC platform into
 # build-PLATFORM/: the computation (tidewrack), the graphics program
 # (tidewrack_graphics) and the display module. The tests and tools are built
-# for this machine by tools/build.sh only. Platforms:
+# for this machine by tools/build/build.sh only. Platforms:
 #   aarch64-unknown-linux-gnu     cmake/toolchains/aarch64-linux-gnu.cmake
 #   arm-unknown-linux-gnueabihf   cmake/toolchains/arm-linux-gnueabihf.cmake
 #   windows_x86_64                cmake/toolchains/x86_64-w64-mingw32.cmake
 # Exit status 3: the platform cannot be built on this machine (a tool or
-# library is missing; tools/install_deps.sh installs them); it says why.
+# library is missing; tools/build/install_deps.sh installs them); it says why.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 source_dir=$(pwd)
 
 if [ $# -ne 1 ]; then
-  echo "usage: bash tools/build_platform.sh aarch64-unknown-linux-gnu|arm-unknown-linux-gnueabihf|windows_x86_64" >&2
+  echo "usage: bash tools/build/build_platform.sh aarch64-unknown-linux-gnu|arm-unknown-linux-gnueabihf|windows_x86_64" >&2
   exit 2
 fi
 platform=$1
@@ -53,7 +53,7 @@ case $platform in
     program_suffix=.exe; programs=(tidewrack tidewrack_graphics)
     check_machine() {
       command -v x86_64-w64-mingw32-g++-posix > /dev/null || cannot_build "no x86_64-w64-mingw32-g++-posix (g++-mingw-w64-x86-64-posix)"
-      bash tools/build_windows_deps.sh "$build_dir/deps"
+      bash tools/build/build_windows_deps.sh "$build_dir/deps"
       cmake_extra+=("-DTIDEWRACK_WINDOWS_DEPS=$build_dir/deps")
     } ;;
   *) echo "build_platform.sh: unknown platform '$platform'" >&2; exit 2 ;;
