@@ -18,7 +18,7 @@ list(REMOVE_ITEM ASAN_PROGRAM_SOURCES
   ${CMAKE_SOURCE_DIR}/src/core/main.cpp ${CMAKE_SOURCE_DIR}/src/core/graphics_main.cpp)
 file(GLOB ASAN_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 list(REMOVE_ITEM ASAN_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tests/support/gl_main.cpp)
-list(APPEND ASAN_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tools/runner/client_emulation.cpp)
+list(APPEND ASAN_SUPPORT_SOURCES ${TIDEWRACK_CLIENT_EMULATION_SOURCES})
 
 # One object library: the framework's callbacks are linked whatever refers to them.
 add_library(asan_objects OBJECT ${ASAN_PROGRAM_SOURCES} ${ASAN_SUPPORT_SOURCES})
