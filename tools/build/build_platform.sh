@@ -47,13 +47,17 @@ case $platform in
     check_machine() { need_debian_cross arm-linux-gnueabihf armhf; } ;;
   windows_x86_64)
     # mingw-w64 with the posix thread model; the Windows libraries are built
-    # once from the pinned sources into build-windows_x86_64/deps. The display
-    # is linked into the programs: there is no module to build.
+    # once from the pinned sources into build-windows_x86_64/deps
+    # (tools/build/build_windows_deps.sh). The display is linked into the
+    # programs: there is no module to build.
     toolchain=x86_64-w64-mingw32; elf_machine=""
     program_suffix=.exe; programs=(tidewrack tidewrack_graphics)
     check_machine() {
       command -v x86_64-w64-mingw32-g++-posix > /dev/null || cannot_build "no x86_64-w64-mingw32-g++-posix (g++-mingw-w64-x86-64-posix)"
-      bash tools/build/build_windows_deps.sh "$build_dir/deps"
+      local status=0
+      bash tools/build/build_windows_deps.sh "$build_dir/deps" || status=$?
+      [ $status != 3 ] || cannot_build "a source of the Windows libraries is missing (above)"
+      [ $status = 0 ] || exit $status
       cmake_extra+=("-DTIDEWRACK_WINDOWS_DEPS=$build_dir/deps")
     } ;;
   *) echo "build_platform.sh: unknown platform '$platform'" >&2; exit 2 ;;

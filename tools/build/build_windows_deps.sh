@@ -1,24 +1,30 @@
 #!/bin/bash
-# build_windows_deps.sh DEPS_DIR
+# build_windows_deps.sh DEPS_DIR [BOINC_SOURCE]
 #
 # Cross-builds with mingw-w64 (posix threads) what the Windows programs link
 # statically, into DEPS_DIR/{include,lib}:
-#   libjpeg (IJG 6b, from BOINC's samples/jpeglib), freeglut 3.4.0 (static),
-#   BOINC 7.20.5's libboinc.a, libboinc_api.a and libboinc_graphics2.a, and
-#   delay-load import libraries for opengl32 and glu32.
-# Sources come from ../shared/vendor/ beside the repository; without it, the
-# upstream release archives are downloaded and checked against
-# tools/build/windows_deps.sha256. Each step runs only when its result is missing,
-# so running the script again costs nothing.
+#   libjpeg-turbo 2.1.5 and freeglut 3.4.0, from Debian's source packages
+#   (tools/build/fetch_debian_source.sh: apt checks them against Debian's
+#   signed indices), BOINC 7.20.5's libboinc.a, libboinc_api.a and
+#   libboinc_graphics2.a, and delay-load import libraries for opengl32 and
+#   glu32.
+# The BOINC source, in this order: BOINC_SOURCE (a tarball or a folder), the
+# export boinc-7.20.5-src.tar.xz in ../shared/vendor/ beside the repository,
+# Debian's boinc_7.20.5+dfsg.orig.tar.xz there, or that archive from Debian's
+# source package; archives are checked against tools/build/sources.sha256.
+# Exit status 3 when it cannot be had: it says where to put it.
+# Each step runs only when its result is missing, so running the script again
+# costs nothing; a DEPS_DIR made from other sources is rebuilt.
 set -euo pipefail
-[ $# -eq 1 ] || { echo "usage: bash tools/build/build_windows_deps.sh DEPS_DIR" >&2; exit 2; }
+[ $# -eq 1 ] || [ $# -eq 2 ] || { echo "usage: bash tools/build/build_windows_deps.sh DEPS_DIR [BOINC_SOURCE]" >&2; exit 2; }
+boinc_source=${2:+$(realpath "$2")}
 cd "$(dirname "$0")/../.."
 repo=$(pwd)
 mkdir -p "$1"
 deps=$(cd "$1" && pwd)
 src=$deps/src
 work=$deps/work
-mkdir -p "$src" "$work" "$deps/include/boinc" "$deps/include/GL" "$deps/lib"
+sums=$repo/tools/build/sources.sha256
 
 host=x86_64-w64-mingw32
 # The posix variants: Debian's default x86_64-w64-mingw32-g++ is the win32
@@ -30,11 +36,19 @@ ranlib=$host-ranlib
 jobs=${JOBS:-2}
 nice_cmd="nice -n 10"
 
-vendor=$repo/../shared/vendor
-boinc_archive=boinc-7.20.5-src.tar.xz
-freeglut_archive=freeglut-3.4.0-src.tar.xz
-boinc_url=https://github.com/BOINC/boinc/archive/refs/tags/client_release/7.20/7.20.5.tar.gz
-freeglut_url=https://github.com/freeglut/freeglut/releases/download/v3.4.0/freeglut-3.4.0.tar.gz
+vendor=$(realpath -m "$repo/../shared/vendor")
+boinc_export=boinc-7.20.5-src.tar.xz
+boinc_debian=boinc_7.20.5+dfsg.orig.tar.xz
+debian_sources=(freeglut=3.4.0-1 libjpeg-turbo=1:2.1.5-2)
+
+# What the libraries are made from; a DEPS_DIR built from anything else (the
+# IJG libjpeg of BOINC's samples, an upstream freeglut) starts again.
+recipe="debian: ${debian_sources[*]}; boinc 7.20.5"
+if [ "$(cat "$deps/.recipe" 2>/dev/null)" != "$recipe" ]; then
+  rm -rf "${deps:?}/include" "${deps:?}/lib" "$src" "$work"
+fi
+mkdir -p "$src" "$work" "$deps/include/boinc" "$deps/include/GL" "$deps/lib"
+echo "$recipe" > "$deps/.recipe"
 
 step() {   # step NAME DONE_TEST_FILE FUNCTION
   local name=$1 result=$2 fn=$3
@@ -49,59 +63,80 @@ step() {   # step NAME DONE_TEST_FILE FUNCTION
 }
 
 need_tools() {
-  for t in $cc $cxx $ar $ranlib $host-dlltool $host-nm cmake make; do
+  for t in $cc $cxx $ar $ranlib $host-dlltool $host-nm cmake make apt-get dpkg-source; do
     command -v "$t" >/dev/null || { echo "missing $t (bash tools/build/install_deps.sh installs it)" >&2; exit 1; }
   done
 }
 
-# Downloads ARCHIVE from URL into the work folder and checks its recorded
-# SHA-256; an archive without a recorded sum is refused.
-fetch_checked() {   # fetch_checked NAME URL -> prints the local path
-  local name=$1 url=$2 sums=$repo/tools/build/windows_deps.sha256
-  local file=$work/$name
-  [ -f "$file" ] || curl -fsSL -o "$file" "$url"
+check_sum() {   # check_sum FILE: against the sum recorded for its name
   local want
-  want=$(awk -v n="$name" '$2 == n {print $1}' "$sums")
-  [ -n "$want" ] || { echo "no SHA-256 recorded for $name in $sums; refusing it" >&2; exit 1; }
-  echo "$want  $file" | sha256sum -c --quiet - >&2 || { echo "$name: checksum mismatch" >&2; exit 1; }
-  echo "$file"
+  want=$(awk -v n="$(basename "$1")" '$2 == n {print $1}' "$sums")
+  [ -n "$want" ] || { echo "no SHA-256 recorded for $(basename "$1") in $sums; refusing it" >&2; exit 1; }
+  echo "$want  $1" | sha256sum -c --quiet - || { echo "$1: SHA-256 mismatch" >&2; exit 1; }
 }
 
-unpack_sources() {
-  rm -rf "$src/boinc" "$src/freeglut"
-  mkdir -p "$src/boinc" "$src/freeglut"
-  if [ -f "$vendor/$boinc_archive" ] && [ -f "$vendor/$freeglut_archive" ]; then
-    (cd "$vendor" && sha256sum -c --quiet SHA256SUMS)
-    tar -xJf "$vendor/$boinc_archive" -C "$src/boinc" --strip-components=1
-    tar -xJf "$vendor/$freeglut_archive" -C "$src/freeglut" --strip-components=1
-    echo "  sources from $vendor"
+boinc_missing() {
+  cat >&2 <<EOF
+build_windows_deps.sh: the BOINC source is missing. Put either
+  $boinc_export (the export of tag client_release/7.20/7.20.5), or
+  $boinc_debian (Debian's, SHA-256 in tools/build/sources.sha256)
+into $vendor (../shared/vendor/ beside the repository), or name a BOINC 7.20.5
+tarball or folder: bash tools/build/build_windows_deps.sh DEPS_DIR SOURCE
+EOF
+  exit 3
+}
+
+unpack_boinc() {
+  local archive=""
+  rm -rf "$src/boinc"
+  mkdir -p "$src/boinc"
+  if [ -n "$boinc_source" ] && [ -d "$boinc_source" ]; then
+    cp -a "$boinc_source/." "$src/boinc/"
+    echo "  BOINC from $boinc_source"
   else
-    tar -xzf "$(fetch_checked boinc-7.20.5.tar.gz "$boinc_url")" -C "$src/boinc" --strip-components=1
-    tar -xzf "$(fetch_checked freeglut-3.4.0.tar.gz "$freeglut_url")" -C "$src/freeglut" --strip-components=1
-    echo "  sources downloaded and checked"
+    if [ -n "$boinc_source" ]; then archive=$boinc_source
+    elif [ -f "$vendor/$boinc_export" ]; then archive=$vendor/$boinc_export; check_sum "$archive"
+    elif [ -f "$vendor/$boinc_debian" ]; then archive=$vendor/$boinc_debian; check_sum "$archive"
+    elif bash tools/build/fetch_debian_source.sh --archives "$work" boinc=7.20.5+dfsg-1.1; then
+      archive=$work/$boinc_debian
+    else
+      boinc_missing
+    fi
+    tar -xf "$archive" -C "$src/boinc" --strip-components=1
+    echo "  BOINC from $archive"
+  fi
+  # Debian's repack leaves out win_build/ (whose config.h is empty), the
+  # generated version.h (made here as the release's: not a pre-release) and
+  # samples/jpeglib (libjpeg is Debian's here too).
+  local boinc=$src/boinc
+  [ -f "$boinc/win_build/config.h" ] || { mkdir -p "$boinc/win_build"; : > "$boinc/win_build/config.h"; }
+  if [ ! -f "$boinc/version.h" ]; then
+    local wrapper vboxwrapper
+    wrapper=$(sed -n 's/^WRAPPER_RELEASE=//p' "$boinc/configure.ac")
+    vboxwrapper=$(sed -n 's/^VBOXWRAPPER_RELEASE=//p' "$boinc/configure.ac")
+    sed -e 's/@BOINC_MAJOR_VERSION@/7/; s/@BOINC_MINOR_VERSION@/20/; s/@BOINC_RELEASE@/5/' \
+        -e "s/@WRAPPER_RELEASE@/$wrapper/; s/@VBOXWRAPPER_RELEASE@/$vboxwrapper/" \
+        -e 's/@BOINC_VERSION_STRING@/7.20.5/; s/@PACKAGE@/boinc/; s/@PACKAGE_BUGREPORT@//' \
+        -e 's/@PACKAGE_NAME@/BOINC/; s/@PACKAGE_STRING@/BOINC 7.20.5/; s/@PACKAGE_TARNAME@/boinc/' \
+        -e 's/@PACKAGE_VERSION@/7.20.5/; s|^#define BOINC_PRERELEASE|//&|' "$boinc/version.h.in" > "$boinc/version.h"
   fi
 }
 
+fetch_debian_sources() {
+  bash tools/build/fetch_debian_source.sh "$src" "${debian_sources[@]}"
+}
+
+# Without SIMD: its assembler would need nasm, and the program decodes two
+# pictures once at start-up.
 build_libjpeg() {
-  local jpeg=$src/boinc/samples/jpeglib out=$work/jpeg
-  mkdir -p "$out"
-  local names="jcapimin jcapistd jccoefct jccolor jcdctmgr jchuff jcinit jcmainct jcmarker jcmaster
-    jcomapi jcparam jcphuff jcprepct jcsample jctrans jdapimin jdapistd jdatadst jdatasrc jdcoefct
-    jdcolor jddctmgr jdhuff jdinput jdmainct jdmarker jdmaster jdmerge jdphuff jdpostct jdsample
-    jdtrans jerror jfdctflt jfdctfst jfdctint jidctflt jidctfst jidctint jidctred jmemmgr jmemnobs
-    jquant1 jquant2 jutils"
-  # A makefile of its own, so that the library builds in parallel.
-  {
-    echo "OBJS = $(for n in $names; do printf '%s.o ' "$n"; done)"
-    echo "libjpeg.a: \$(OBJS)"
-    printf '\t%s rc $@ $^ && %s $@\n' "$ar" "$ranlib"
-    echo "%.o: $jpeg/%.c"
-    printf '\t%s -O2 -I%s -I%s -c $< -o $@\n' "$cc" "$jpeg" "$src/boinc/win_build"
-  } > "$out/Makefile"
-  $nice_cmd make -s -C "$out" -j"$jobs"
-  for h in jpeglib.h jconfig.h jmorecfg.h jerror.h; do cp "$jpeg/$h" "$deps/include/"; done
-  cp "$src/boinc/win_build/win-config.h" "$deps/include/"   # jconfig.h includes it
-  cp "$out/libjpeg.a" "$deps/lib/"
+  $nice_cmd cmake -S "$src/libjpeg-turbo" -B "$work/libjpeg-turbo" \
+    -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchains/x86_64-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF > "$work/libjpeg-configure.log"
+  $nice_cmd cmake --build "$work/libjpeg-turbo" -j"$jobs" --target jpeg-static > "$work/libjpeg-build.log" 2>&1
+  for h in jpeglib.h jmorecfg.h jerror.h; do cp "$src/libjpeg-turbo/$h" "$deps/include/"; done
+  cp "$work/libjpeg-turbo/jconfig.h" "$deps/include/"
+  cp "$work/libjpeg-turbo/libjpeg.a" "$deps/lib/"
 }
 
 build_freeglut() {
@@ -130,7 +165,7 @@ include $(BOINC_SRC)/lib/Makefile.mingw
 EOF
   local graphics="graphics2.o graphics2_util.o graphics2_win.o gutil.o gutil_text.o reduce_lib.o bmplib.o tgalib.o"
   local api="boinc_api.o graphics2_util.o reduce_main.o"
-  local flags="-I$boinc/samples/jpeglib -I$boinc/samples/image_libs -I$deps/include/GL -I$deps/include -DFREEGLUT_STATIC"
+  local flags="-I$boinc/samples/image_libs -I$deps/include/GL -I$deps/include -DFREEGLUT_STATIC"
   $nice_cmd make -s -C "$out" -f extra.mk -j"$jobs" BOINC_SRC="$boinc" MINGW=$host CC=$cc CXX=$cxx \
     AR=$ar RANLIB=$ranlib CPPFLAGS="$flags" GPH_OBJ="$graphics" API_OBJ="$api" \
     libboinc.a libboinc_api.a libboinc_graphics2.a 2> "$out/warnings.log"
@@ -168,9 +203,10 @@ make_delay_import_libs() {
 
 t_all=$(date +%s)
 need_tools
-step unpack_sources "$src/freeglut/CMakeLists.txt" unpack_sources
+step debian_sources "$src/libjpeg-turbo/.unpacked" fetch_debian_sources
 step libjpeg "$deps/lib/libjpeg.a" build_libjpeg
 step freeglut "$deps/lib/libfreeglut_static.a" build_freeglut
+step boinc_source "$src/boinc/win_build/config.h" unpack_boinc
 step boinc_libraries "$deps/lib/libboinc.a" build_boinc_libs
 step delay_import_libraries "$deps/lib/libglu32_delay.a" make_delay_import_libs
 echo "windows dependencies in $deps (took $(( $(date +%s) - t_all )) s)"

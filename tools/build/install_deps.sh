@@ -32,10 +32,12 @@ server_packages=(
 )
 [ "${1:-}" = run ] || packages+=("${server_packages[@]}")
 # The windows_x86_64 build and its tests under Wine: mingw-w64 with the posix
-# thread model (std::thread), and Wine's 64-bit loader.
+# thread model (std::thread), Wine's 64-bit loader, and dpkg-source, which
+# unpacks the Debian source packages the Windows libraries are built from
+# (tools/build/fetch_debian_source.sh).
 windows_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64
+  wine wine64 dpkg-dev
 )
 [ "${1:-}" = run ] || packages+=("${windows_packages[@]}")
 missing=()
