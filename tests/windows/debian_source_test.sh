@@ -35,6 +35,6 @@ fetch "$work/changed" freeglut=3.4.0-1
 [ ! -e "$work/changed/freeglut" ] || fail "the refused archive was unpacked"
 
 fetch "$work/missing" freeglut=0.0-0
-[ $status = 3 ] && grep -q "freeglut=0.0-0 cannot be had" <<< "$out" ||
+[ $status = 3 ] && grep -q "freeglut=0.0-0 cannot be had from Debian.s mirror" <<< "$out" ||
   fail "a version Debian lacks is not named (status $status): $out"
 echo "PASS: fetched, checked and patched; a changed sum and a missing version are refused"

@@ -54,9 +54,11 @@ case $platform in
     program_suffix=.exe; programs=(tidewrack tidewrack_graphics)
     check_machine() {
       command -v x86_64-w64-mingw32-g++-posix > /dev/null || cannot_build "no x86_64-w64-mingw32-g++-posix (g++-mingw-w64-x86-64-posix)"
-      local status=0
-      bash tools/build/build_windows_deps.sh "$build_dir/deps" || status=$?
-      [ $status != 3 ] || cannot_build "a source of the Windows libraries is missing (above)"
+      local status=0 errors=$build_dir/build_windows_deps.err
+      mkdir -p "$build_dir"
+      bash tools/build/build_windows_deps.sh "$build_dir/deps" 2> "$errors" || status=$?
+      cat "$errors" >&2
+      [ $status != 3 ] || cannot_build "$(tail -n 1 "$errors")"
       [ $status = 0 ] || exit $status
       cmake_extra+=("-DTIDEWRACK_WINDOWS_DEPS=$build_dir/deps")
     } ;;

@@ -12,7 +12,8 @@
 # export boinc-7.20.5-src.tar.xz in ../shared/vendor/ beside the repository,
 # Debian's boinc_7.20.5+dfsg.orig.tar.xz there, or that archive from Debian's
 # source package; archives are checked against tools/build/sources.sha256.
-# Exit status 3 when it cannot be had: it says where to put it.
+# Exit status 3 when a source cannot be had; the last line says which (and,
+# for BOINC, where to put it).
 # Each step runs only when its result is missing, so running the script again
 # costs nothing; a DEPS_DIR made from other sources is rebuilt.
 set -euo pipefail
@@ -77,11 +78,10 @@ check_sum() {   # check_sum FILE: against the sum recorded for its name
 
 boinc_missing() {
   cat >&2 <<EOF
-build_windows_deps.sh: the BOINC source is missing. Put either
-  $boinc_export (the export of tag client_release/7.20/7.20.5), or
-  $boinc_debian (Debian's, SHA-256 in tools/build/sources.sha256)
-into $vendor (../shared/vendor/ beside the repository), or name a BOINC 7.20.5
-tarball or folder: bash tools/build/build_windows_deps.sh DEPS_DIR SOURCE
+build_windows_deps.sh: put $boinc_export (the export of tag client_release/7.20/7.20.5)
+or Debian's $boinc_debian (SHA-256 in tools/build/sources.sha256) into
+$vendor, or name a BOINC 7.20.5 tarball or folder as the second argument.
+the BOINC 7.20.5 source is missing: its archive goes into ../shared/vendor/ beside the repository
 EOF
   exit 3
 }

@@ -9,7 +9,7 @@
 # release lives in an apt configuration of this run only, removed at the end:
 # the system's sources and package lists stay as they are. A package already
 # unpacked in DEST is kept. Exit status 3 if a package cannot be had; it says
-# which and why.
+# which and why, in its last line.
 set -euo pipefail
 archives=no
 [ "${1:-}" != --archives ] || { archives=yes; shift; }
@@ -21,7 +21,7 @@ dest=$(cd "$1" && pwd)
 shift
 
 for t in apt-get dpkg-source; do
-  command -v "$t" > /dev/null || { echo "fetch_debian_source.sh: no $t (dpkg-dev)" >&2; exit 3; }
+  command -v "$t" > /dev/null || { echo "no $t to fetch Debian's source packages (dpkg-dev)" >&2; exit 3; }
 done
 wanted=()
 for spec in "$@"; do
@@ -31,7 +31,7 @@ done
 
 # shellcheck disable=SC1091
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
-[ -n "$codename" ] || { echo "fetch_debian_source.sh: not a Debian release (/etc/os-release)" >&2; exit 3; }
+[ -n "$codename" ] || { echo "no Debian release to fetch source packages of (/etc/os-release)" >&2; exit 3; }
 apt_dir=$(mktemp -d "$dest/apt-XXXXXX")
 trap 'rm -rf "$apt_dir"' EXIT
 mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/download"
@@ -46,14 +46,14 @@ apt=(apt-get -q -o Dir::Etc::SourceList="$apt_dir/debian.sources" -o Dir::Etc::S
   -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache" -o Debug::NoLocking=1
   -o APT::Sandbox::User=root)
 "${apt[@]}" update > "$apt_dir/update.log" 2>&1 ||
-  { cat "$apt_dir/update.log" >&2; echo "fetch_debian_source.sh: no source index for $codename" >&2; exit 3; }
+  { cat "$apt_dir/update.log" >&2; echo "no source index of Debian $codename from Debian's mirror" >&2; exit 3; }
 
 for spec in "${wanted[@]}"; do
   package=${spec%%=*}
   rm -rf "${apt_dir:?}/download/"*
   (cd "$apt_dir/download" && "${apt[@]}" source --download-only "$spec") > "$apt_dir/source.log" 2>&1 || {
     grep -E '^(E|Err):' "$apt_dir/source.log" >&2 || cat "$apt_dir/source.log" >&2
-    echo "fetch_debian_source.sh: $spec cannot be had from Debian (above)" >&2
+    echo "$spec cannot be had from Debian's mirror" >&2
     exit 3
   }
   for file in "$apt_dir/download"/*; do
