@@ -16,8 +16,8 @@ if ! dpkg-query -W -f='${Status}' xscreensaver-gl-extra 2>/dev/null | grep -q "i
 fi
 glplanet=$(dpkg -L xscreensaver-gl-extra | grep '/glplanet$' | head -n 1)
 [ -x "$glplanet" ] || { echo "glplanet not found in xscreensaver-gl-extra" >&2; exit 1; }
-bash tools/install_deps.sh
-[ -x build/bench_display ] || bash tools/build.sh
+bash tools/build/install_deps.sh
+[ -x build/bench_display ] || bash tools/build/build.sh
 cmake --build build --target bench_display >/dev/null
 
 export GALLIUM_DRIVER=llvmpipe

@@ -1,8 +1,8 @@
 # The Linux ARM app versions under qemu-user (label arm). Each platform's
-# programs are cross-built by tools/build_platform.sh into build-PLATFORM/;
+# programs are cross-built by tools/build/build_platform.sh into build-PLATFORM/;
 # its computation then runs a work unit resumed near its end under the client
 # runner, and its report must match this machine's. Without the cross tools or
-# qemu (tools/install_deps.sh installs them) the tests print SKIP.
+# qemu (tools/build/install_deps.sh installs them) the tests print SKIP.
 foreach(platform aarch64-unknown-linux-gnu arm-unknown-linux-gnueabihf)
   add_test(NAME arm_workunit_${platform}
     COMMAND bash ${CMAKE_SOURCE_DIR}/tests/arm/qemu_workunit_test.sh ${platform}

@@ -5,7 +5,7 @@ enable_testing()
 
 add_test(NAME kit_validator
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/kit/validator_test.sh
-    $<TARGET_FILE:tidewrack> ${CMAKE_SOURCE_DIR}/tools/validate_report.py)
+    $<TARGET_FILE:tidewrack> ${CMAKE_SOURCE_DIR}/tools/kit/validate_report.py)
 set_tests_properties(kit_validator PROPERTIES LABELS "kit;e2e" RUN_SERIAL TRUE)
 
 # The real client on the kit: a whole work unit of the app version (about a

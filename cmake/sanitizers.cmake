@@ -18,13 +18,13 @@ list(REMOVE_ITEM ASAN_PROGRAM_SOURCES
   ${CMAKE_SOURCE_DIR}/src/core/main.cpp ${CMAKE_SOURCE_DIR}/src/core/graphics_main.cpp)
 file(GLOB ASAN_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
 list(REMOVE_ITEM ASAN_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tests/support/gl_main.cpp)
-list(APPEND ASAN_SUPPORT_SOURCES ${CMAKE_SOURCE_DIR}/tools/client_emulation.cpp)
+list(APPEND ASAN_SUPPORT_SOURCES ${TIDEWRACK_CLIENT_EMULATION_SOURCES})
 
 # One object library: the framework's callbacks are linked whatever refers to them.
 add_library(asan_objects OBJECT ${ASAN_PROGRAM_SOURCES} ${ASAN_SUPPORT_SOURCES})
 target_compile_options(asan_objects PUBLIC ${SANITIZER_FLAGS})
 target_link_options(asan_objects PUBLIC -fsanitize=address,undefined)
-target_include_directories(asan_objects PUBLIC ${CMAKE_SOURCE_DIR}/tests/support ${CMAKE_SOURCE_DIR}/tools)
+target_include_directories(asan_objects PUBLIC ${CMAKE_SOURCE_DIR}/tests/support ${CMAKE_SOURCE_DIR}/tools/runner)
 target_link_libraries(asan_objects PUBLIC tidewrack_display_deps GTest::gtest ${CMAKE_DL_LIBS})
 target_compile_definitions(asan_objects PUBLIC
   TIDEWRACK_EXE="$<TARGET_FILE:tidewrack>"

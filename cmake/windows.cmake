@@ -1,13 +1,13 @@
 # The windows_x86_64 build, cross-compiled with mingw-w64 (toolchain
 # cmake/toolchains/x86_64-w64-mingw32.cmake, libraries from
-# tools/build_windows_deps.sh in TIDEWRACK_WINDOWS_DEPS). Everything is linked
+# tools/build/build_windows_deps.sh in TIDEWRACK_WINDOWS_DEPS). Everything is linked
 # statically, so the programs import system DLLs only. The display cannot be
 # a module here: a DLL would carry its own copy of the framework's state and
 # cannot bind to the computation's search state. It is linked into the
 # computation instead, with opengl32 and glu32 delay-loaded, and the
 # computation checks that they load before it starts the display.
 if(NOT TIDEWRACK_WINDOWS_DEPS)
-  message(FATAL_ERROR "set TIDEWRACK_WINDOWS_DEPS to the prefix tools/build_windows_deps.sh made")
+  message(FATAL_ERROR "set TIDEWRACK_WINDOWS_DEPS to the prefix tools/build/build_windows_deps.sh made")
 endif()
 set(deps ${TIDEWRACK_WINDOWS_DEPS})
 

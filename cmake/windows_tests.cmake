@@ -1,7 +1,7 @@
 # The Windows programs under Wine (label windows), registered where mingw-w64
-# and Wine are installed (tools/install_deps.sh installs both). The first test
-# builds the programs (tools/build_platform.sh windows_x86_64: the Windows
-# libraries once, about 5 minutes on 2 cores, then the programs), the second
+# and Wine are installed (tools/build/install_deps.sh installs both). The first test
+# builds the programs (tools/build/build_platform.sh windows_x86_64: the Windows
+# libraries once, 1 to 4 minutes on 2 cores, then the programs), the second
 # makes a fresh Wine prefix for the run and reports Wine's start-up time; all
 # run one at a time, since the worker runs at idle priority.
 find_program(TIDEWRACK_WINE wine)
@@ -15,7 +15,7 @@ set(windows_build ${CMAKE_SOURCE_DIR}/build-windows_x86_64)
 set(wine_prefix ${CMAKE_BINARY_DIR}/wine-prefix)
 
 add_test(NAME windows_build
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/build_platform.sh windows_x86_64)
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/build/build_platform.sh windows_x86_64)
 set_tests_properties(windows_build PROPERTIES LABELS windows RUN_SERIAL TRUE TIMEOUT 1800
   FIXTURES_SETUP windows_programs)
 
@@ -45,6 +45,12 @@ target_compile_definitions(windows_tests PRIVATE
 add_dependencies(windows_tests tidewrack client_stand_in)
 gtest_discover_tests(windows_tests PROPERTIES LABELS windows RUN_SERIAL TRUE TIMEOUT 900
   FIXTURES_REQUIRED wine_prefix DISCOVERY_TIMEOUT 60)
+
+# The Debian source packages the Windows libraries are built from: fetched,
+# checked and refused as the build's source fetching does it.
+add_test(NAME windows_debian_sources
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/debian_source_test.sh ${CMAKE_SOURCE_DIR})
+set_tests_properties(windows_debian_sources PROPERTIES LABELS windows)
 
 add_test(NAME windows_imports
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/imports_test.sh ${windows_build})

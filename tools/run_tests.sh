@@ -3,8 +3,8 @@
 # and window tests draw with Mesa's llvmpipe on an Xvfb server of their own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/install_deps.sh
-bash tools/build.sh
+bash tools/build/install_deps.sh
+bash tools/build/build.sh
 cd build
 export GALLIUM_DRIVER=llvmpipe
 # The asan label runs the unit and GL suites under AddressSanitizer and UBSan

@@ -22,10 +22,10 @@ while [ $# -gt 0 ]; do
   shift
 done
 
-bash tools/install_deps.sh run
+bash tools/build/install_deps.sh run
 echo "Building (log in build.log)..."
 # Only what a work unit runs: the tests are tools/run_tests.sh's to build.
-bash tools/build.sh tidewrack tidewrack_display tidewrack_graphics tidewrack_client
+bash tools/build/build.sh tidewrack tidewrack_display tidewrack_graphics tidewrack_client
 
 window=()
 if [ -n "${DISPLAY:-}" ]; then

@@ -1,6 +1,6 @@
 # What the two Linux ARM toolchain files share: Debian's cross compiler for
 # TIDEWRACK_TRIPLET, the target's libraries from the multiarch folders
-# (/usr/lib/<triplet>, installed by tools/install_deps.sh), and BOINC's
+# (/usr/lib/<triplet>, installed by tools/build/install_deps.sh), and BOINC's
 # headers and link names from the -dev packages that install_deps.sh unpacks
 # into /opt/tidewrack-cross/<Debian architecture>: those packages cannot be
 # installed beside the build machine's own.

@@ -1,6 +1,6 @@
 # Cross-compiling for windows_x86_64 with Debian's mingw-w64, posix thread
 # model (the default win32 model has no std::thread in gcc 12). The Windows
-# libraries (BOINC's, freeglut, libjpeg) come from tools/build_windows_deps.sh;
+# libraries (BOINC's, freeglut, libjpeg) come from tools/build/build_windows_deps.sh;
 # pass their prefix as TIDEWRACK_WINDOWS_DEPS.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -1,20 +1,20 @@
 #!/bin/bash
 # kit_platforms_test.sh BUILD_DIR SOURCE_DIR
-# tools/package.sh --platforms all: every platform is packed or named as not
+# tools/kit/package.sh --platforms all: every platform is packed or named as not
 # buildable here (never silently missing), and each ARM app version ships the
 # same files as x86_64's, built for its own processor, in the app version and
 # in its anonymous-platform folder.
 set -u
 build_dir=$(realpath "$1"); source_dir=$(realpath "$2")
 command -v aarch64-linux-gnu-g++ arm-linux-gnueabihf-g++ > /dev/null ||
-  { echo "SKIP: the ARM cross compilers are not installed (tools/install_deps.sh)"; exit 0; }
+  { echo "SKIP: the ARM cross compilers are not installed (tools/build/install_deps.sh)"; exit 0; }
 work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/tidewrack-kit-platforms-XXXXXX")")
 trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 status=0
-bash "$source_dir/tools/package.sh" --from "$build_dir" --platforms all "$work/kit" \
+bash "$source_dir/tools/kit/package.sh" --from "$build_dir" --platforms all "$work/kit" \
   > "$work/package.log" 2> "$work/package.err" || status=$?
 [ $status = 0 ] || [ $status = 3 ] || { cat "$work/package.log" "$work/package.err"; echo "FAIL: package.sh ended with status $status"; exit 1; }
 version_root=$(echo "$work"/kit/apps/tidewrack/*)

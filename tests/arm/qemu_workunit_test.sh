@@ -1,6 +1,6 @@
 #!/bin/bash
 # qemu_workunit_test.sh PLATFORM BUILD_DIR SOURCE_DIR
-# One Linux ARM platform's computation, cross-built by tools/build_platform.sh,
+# One Linux ARM platform's computation, cross-built by tools/build/build_platform.sh,
 # under qemu-user: the client runner starts it in a slot directory, through
 # a two-line wrapper since this machine has no binfmt handler for ARM, and it
 # runs a work unit from a checkpoint two pulsars before the end. Its out.txt
@@ -13,15 +13,15 @@ case $platform in
   arm-unknown-linux-gnueabihf) qemu=qemu-arm-static ;;
   *) echo "FAIL: unknown platform $platform"; exit 1 ;;
 esac
-command -v "$qemu" > /dev/null || { echo "SKIP: $qemu is not installed (tools/install_deps.sh)"; exit 0; }
+command -v "$qemu" > /dev/null || { echo "SKIP: $qemu is not installed (tools/build/install_deps.sh)"; exit 0; }
 work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/tidewrack-qemu-XXXXXX")")
 trap 'rm -rf "$work"' EXIT
 
 started=$(date +%s)
 status=0
-bash "$source_dir/tools/build_platform.sh" "$platform" > "$work/build.log" 2>&1 || status=$?
+bash "$source_dir/tools/build/build_platform.sh" "$platform" > "$work/build.log" 2>&1 || status=$?
 [ $status = 3 ] && { echo "SKIP: $(tail -n 1 "$work/build.log")"; exit 0; }
-[ $status = 0 ] || { tail -n 40 "$work/build.log"; echo "FAIL: tools/build_platform.sh $platform failed"; exit 1; }
+[ $status = 0 ] || { tail -n 40 "$work/build.log"; echo "FAIL: tools/build/build_platform.sh $platform failed"; exit 1; }
 echo "cross build (up to date or not): $(( $(date +%s) - started )) s"
 cross_dir=$source_dir/build-$platform
 

@@ -1,6 +1,6 @@
 #!/bin/bash
 # real_client_test.sh app-version|anonymous BUILD_DIR SOURCE_DIR
-# The kit that tools/package.sh writes, under the real BOINC client.
+# The kit that tools/kit/package.sh writes, under the real BOINC client.
 #   app-version: the client runs a task of the kit's app version (as the
 #     project's server would send it) to the end; the computation maps the
 #     shipped libboinc_api.so.7 from the slot, where the client copied it, the
@@ -36,8 +36,8 @@ give_up() {
   exit 1
 }
 
-bash "$source_dir/tools/package.sh" --from "$build_dir" "$work/kit" > "$work/package.log" 2>&1 ||
-  { cat "$work/package.log"; give_up "tools/package.sh failed"; }
+bash "$source_dir/tools/kit/package.sh" --from "$build_dir" "$work/kit" > "$work/package.log" 2>&1 ||
+  { cat "$work/package.log"; give_up "tools/kit/package.sh failed"; }
 version_dir=$(echo "$work"/kit/apps/tidewrack/*/x86_64-pc-linux-gnu)
 [ -f "$version_dir/version.xml" ] || give_up "no version.xml in the kit"
 physical_name() {   # physical_name LOGICAL_NAME: the app version's file of that logical name
@@ -137,7 +137,7 @@ if [ "$mode" = app-version ]; then
   done
   [ "$state" = 4 ] && [ "$exit_status" = 0 ] ||
     give_up "the task did not end well within 540 s: state '$state', exit status '$exit_status'"
-  "$source_dir/tools/validate_report.py" "$output_file" || fail "the uploaded out.txt is not a complete report"
+  "$source_dir/tools/kit/validate_report.py" "$output_file" || fail "the uploaded out.txt is not a complete report"
   grep -q '^User: Ada Lovelace ' "$output_file" || fail "out.txt does not carry the client's user"
 fi
 

@@ -10,8 +10,8 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-bash "$source_dir/tools/package.sh" --from "$build_dir" "$work/kit" > "$work/package.log" 2>&1 ||
-  { cat "$work/package.log"; echo "FAIL: tools/package.sh failed"; exit 1; }
+bash "$source_dir/tools/kit/package.sh" --from "$build_dir" "$work/kit" > "$work/package.log" 2>&1 ||
+  { cat "$work/package.log"; echo "FAIL: tools/kit/package.sh failed"; exit 1; }
 
 run() {   # run NAME OPTION DIR
   mkdir -p "$work/$1/project"
@@ -22,7 +22,7 @@ run() {   # run NAME OPTION DIR
     fail "$1: the main program was not started from the project directory: $(grep started "$work/$1.log")"
   grep -q '<soft_link>.*/project/earthlights2_[0-9.]*\.jpg</soft_link>' "$work/$1/slot/earthlights2.jpg" ||
     fail "$1: earthlights2.jpg is not linked to the app version's picture"
-  "$source_dir/tools/validate_report.py" "$work/$1/project/out.txt" || fail "$1: no complete report"
+  "$source_dir/tools/kit/validate_report.py" "$work/$1/project/out.txt" || fail "$1: no complete report"
 }
 run app-version --app-version "$(echo "$work"/kit/apps/tidewrack/*/x86_64-pc-linux-gnu)"
 run anonymous --app-info "$work/kit/anonymous/x86_64-pc-linux-gnu"

@@ -1,6 +1,6 @@
 #!/bin/bash
 # project_test.sh BUILD_DIR SOURCE_DIR
-# The kit on BOINC's own server, with the real client: tools/demo_project.sh
+# The kit on BOINC's own server, with the real client: tools/server/demo_project.sh
 # builds the server (or reuses BUILD_DIR/boinc-server), stands the project
 # up and runs two work units. The test holds the validator until both results
 # are reported and cuts the second one's upload, so that
@@ -16,7 +16,7 @@ support=$source_dir/tests/support/boinc_client.py
 # BOINC's Python tools need Debian's python3 and its MySQLdb.
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin
 for tool in mariadbd mariadb-install-db apache2 php boinc boinccmd curl; do
-  command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed (tools/install_deps.sh)"; exit 0; }
+  command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed (tools/build/install_deps.sh)"; exit 0; }
 done
 python3 -c 'import MySQLdb' 2> /dev/null || { echo "SKIP: python3-mysqldb is not installed"; exit 0; }
 [ -x "$build_dir/boinc-server/boinc-7.20.5/sched/cgi" ] || command -v autoreconf > /dev/null ||
@@ -52,7 +52,7 @@ our_processes() {
 cleanup() {
   local left p
   [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
-  bash "$source_dir/tools/demo_project.sh" --dir "$demo" --stop > /dev/null 2>&1
+  bash "$source_dir/tools/server/demo_project.sh" --dir "$demo" --stop > /dev/null 2>&1
   left=$(our_processes)
   if [ -n "$left" ]; then
     echo "FAIL: processes left after the stop:"
@@ -88,7 +88,7 @@ echo "server build: $(seconds_since "$t") s"
 t_project=$(now)
 
 # ---- the project, two work units, the validator held --------------------------
-bash "$source_dir/tools/demo_project.sh" --dir "$demo" --build "$build_dir" --jobs 2 --keep --timeout 900 \
+bash "$source_dir/tools/server/demo_project.sh" --dir "$demo" --build "$build_dir" --jobs 2 --keep --timeout 900 \
   --port "$http_port" --db-port "$db_port" --gui-port "$gui_port" > "$work/demo.log" 2>&1 &
 demo_pid=$!
 validator_pid_file=$project/pid_$host/script_validator.pid
@@ -134,7 +134,7 @@ awk -v c="$total" 'BEGIN { exit !(c > 0) }' || fail "the volunteer's total credi
 
 kept=$project/results/wu_$wu_id.txt
 if [ -f "$kept" ]; then
-  "$source_dir/tools/validate_report.py" "$kept" || fail "the kept report is not complete"
+  "$source_dir/tools/kit/validate_report.py" "$kept" || fail "the kept report is not complete"
   grep -q '^WU Name:  tidewrack_wu_1 $' "$kept" || fail "the kept report is not work unit 1's"
   grep -q '^APP: CPU time: ' "$kept" || fail "the kept report has no summary"
 else
@@ -164,7 +164,7 @@ awk -v e="$estimate" -v c="$cpu" 'BEGIN { printf "first run-time estimate %.1f s
 # ---- a second version --------------------------------------------------------
 t=$(now)
 boinccmd --host "127.0.0.1:$gui_port" --passwd demo --project "http://127.0.0.1:$http_port/tidewrack/" allowmorework
-bash "$source_dir/tools/demo_project.sh" --dir "$demo" --build "$build_dir" --new-version --timeout 600 \
+bash "$source_dir/tools/server/demo_project.sh" --dir "$demo" --build "$build_dir" --new-version --timeout 600 \
   > "$work/new_version.log" 2>&1 &
 demo_pid=$!
 new_version=""

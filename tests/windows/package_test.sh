@@ -1,6 +1,6 @@
 #!/bin/bash
 # package_test.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR SOURCE_DIR WINEPREFIX
-# tools/package.sh --windows writes the windows_x86_64 app version: the files
+# tools/kit/package.sh --windows writes the windows_x86_64 app version: the files
 # version.xml names, under versioned names, and the packed computation runs a
 # work unit under Wine from a slot laid out as a client lays it out
 # (<soft_link> files for the pictures and out.txt).
@@ -12,8 +12,8 @@ trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-bash "$source_dir/tools/package.sh" --from "$linux_build" --windows "$windows_build" "$work/kit" \
-  > "$work/package.log" 2>&1 || { cat "$work/package.log"; echo "FAIL: tools/package.sh failed"; exit 1; }
+bash "$source_dir/tools/kit/package.sh" --from "$linux_build" --windows "$windows_build" "$work/kit" \
+  > "$work/package.log" 2>&1 || { cat "$work/package.log"; echo "FAIL: tools/kit/package.sh failed"; exit 1; }
 version_dir=$(echo "$work"/kit/apps/tidewrack/*/windows_x86_64)
 [ -f "$version_dir/version.xml" ] || { echo "FAIL: no windows_x86_64 version.xml"; exit 1; }
 for name in $(sed -n 's/.*<physical_name>\(.*\)<\/physical_name>.*/\1/p' "$version_dir/version.xml"); do

@@ -1,4 +1,4 @@
-// The Windows programs (tools/build_platform.sh windows_x86_64) under Wine, in
+// The Windows programs (tools/build/build_platform.sh windows_x86_64) under Wine, in
 // a Wine prefix made fresh for the run and on an X server of each test's own:
 // the computation's work unit against the Linux program's, a kill and a
 // restart, the computation's own window, standalone and under a client, and

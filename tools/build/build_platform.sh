@@ -4,18 +4,18 @@
 # Builds the programs of one app version for a BOINC platform into
 # build-PLATFORM/: the computation (tidewrack), the graphics program
 # (tidewrack_graphics) and the display module. The tests and tools are built
-# for this machine by tools/build.sh only. Platforms:
+# for this machine by tools/build/build.sh only. Platforms:
 #   aarch64-unknown-linux-gnu     cmake/toolchains/aarch64-linux-gnu.cmake
 #   arm-unknown-linux-gnueabihf   cmake/toolchains/arm-linux-gnueabihf.cmake
 #   windows_x86_64                cmake/toolchains/x86_64-w64-mingw32.cmake
 # Exit status 3: the platform cannot be built on this machine (a tool or
-# library is missing; tools/install_deps.sh installs them); it says why.
+# library is missing; tools/build/install_deps.sh installs them); it says why.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 source_dir=$(pwd)
 
 if [ $# -ne 1 ]; then
-  echo "usage: bash tools/build_platform.sh aarch64-unknown-linux-gnu|arm-unknown-linux-gnueabihf|windows_x86_64" >&2
+  echo "usage: bash tools/build/build_platform.sh aarch64-unknown-linux-gnu|arm-unknown-linux-gnueabihf|windows_x86_64" >&2
   exit 2
 fi
 platform=$1
@@ -47,13 +47,19 @@ case $platform in
     check_machine() { need_debian_cross arm-linux-gnueabihf armhf; } ;;
   windows_x86_64)
     # mingw-w64 with the posix thread model; the Windows libraries are built
-    # once from the pinned sources into build-windows_x86_64/deps. The display
-    # is linked into the programs: there is no module to build.
+    # once from the pinned sources into build-windows_x86_64/deps
+    # (tools/build/build_windows_deps.sh). The display is linked into the
+    # programs: there is no module to build.
     toolchain=x86_64-w64-mingw32; elf_machine=""
     program_suffix=.exe; programs=(tidewrack tidewrack_graphics)
     check_machine() {
       command -v x86_64-w64-mingw32-g++-posix > /dev/null || cannot_build "no x86_64-w64-mingw32-g++-posix (g++-mingw-w64-x86-64-posix)"
-      bash tools/build_windows_deps.sh "$build_dir/deps"
+      local status=0 errors=$build_dir/build_windows_deps.err
+      mkdir -p "$build_dir"
+      bash tools/build/build_windows_deps.sh "$build_dir/deps" 2> "$errors" || status=$?
+      cat "$errors" >&2
+      [ $status != 3 ] || cannot_build "$(tail -n 1 "$errors")"
+      [ $status = 0 ] || exit $status
       cmake_extra+=("-DTIDEWRACK_WINDOWS_DEPS=$build_dir/deps")
     } ;;
   *) echo "build_platform.sh: unknown platform '$platform'" >&2; exit 2 ;;

@@ -2,10 +2,10 @@
 # into WORK_DIR and compare them with the committed ones in src/sky/.
 file(REMOVE_RECURSE ${WORK_DIR})
 execute_process(
-  COMMAND ${PYTHON} ${SOURCE_DIR}/tools/make_catalogues.py --out ${WORK_DIR}
+  COMMAND ${PYTHON} ${SOURCE_DIR}/tools/data/make_catalogues.py --out ${WORK_DIR}
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
-  message(FATAL_ERROR "tools/make_catalogues.py failed (${status})")
+  message(FATAL_ERROR "tools/data/make_catalogues.py failed (${status})")
 endif()
 set(stale "")
 foreach(module pulsar_list snr_list starlist xray_list)
@@ -17,6 +17,6 @@ foreach(module pulsar_list snr_list starlist xray_list)
   endif()
 endforeach()
 if(stale)
-  message(FATAL_ERROR "out of date with data/catalogues/: ${stale}; run python3 tools/make_catalogues.py")
+  message(FATAL_ERROR "out of date with data/catalogues/: ${stale}; run python3 tools/data/make_catalogues.py")
 endif()
 message(STATUS "all four catalogue modules match the tables")

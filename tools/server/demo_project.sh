@@ -6,7 +6,7 @@
 #
 # A whole BOINC project on this machine, in one command: builds BOINC's server
 # (tools/server/build_server.sh) and Tidewrack if they are missing, packs the
-# kit (tools/package.sh), starts MariaDB and Apache of our own on 127.0.0.1
+# kit (tools/kit/package.sh), starts MariaDB and Apache of our own on 127.0.0.1
 # (tools/server/services.sh), makes the project "tidewrack" at
 # http://127.0.0.1:HTTP/tidewrack/ (default 18080), deploys the kit by the
 # steps of the kit's README, creates N work units (default 2), starts the
@@ -22,7 +22,7 @@
 #                  N more work units (default 1) on it;
 #   --stop         stops the daemons, the client and the services, by pid.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 repo=$(pwd)
 
 dir=$repo/build/demo-project
@@ -41,7 +41,7 @@ while [ $# -gt 0 ]; do
     --keep) keep=1; shift ;;
     --new-version) mode=new-version; shift ;;
     --stop) mode=stop; shift ;;
-    *) echo "usage: see the head of tools/demo_project.sh" >&2; exit 2 ;;
+    *) echo "usage: see the head of tools/server/demo_project.sh" >&2; exit 2 ;;
   esac
 done
 
@@ -71,7 +71,7 @@ save_settings() {
   printf 'http_port=%s\ndb_port=%s\ngui_port=%s\n' "$http_port" "$db_port" "$gui_port" > "$dir/demo.env"
 }
 load_settings() {
-  [ -f "$dir/demo.env" ] || fail "no project in $dir (run tools/demo_project.sh --keep first)"
+  [ -f "$dir/demo.env" ] || fail "no project in $dir (run tools/server/demo_project.sh --keep first)"
   # shellcheck disable=SC1091
   source "$dir/demo.env"
 }
@@ -112,14 +112,14 @@ build_program() {
   step "Tidewrack build"
   if [ -x "$build/tidewrack" ] && [ -x "$build/tidewrack_graphics" ]; then done_step "kept $build"; return; fi
   [ "$build" = "$repo/build" ] || fail "no Tidewrack build in $build"
-  nice -n 10 bash tools/build.sh
+  nice -n 10 bash tools/build/build.sh
   done_step "built into build/"
 }
 
 pack_kit() {   # pack_kit [VERSION]
   step "kit"
-  bash tools/package.sh --from "$build" ${1:+--version "$1"} "$kit" > "$dir/package.log" 2>&1 ||
-    { cat "$dir/package.log"; fail "tools/package.sh failed"; }
+  bash tools/kit/package.sh --from "$build" ${1:+--version "$1"} "$kit" > "$dir/package.log" 2>&1 ||
+    { cat "$dir/package.log"; fail "tools/kit/package.sh failed"; }
   done_step "packed $(basename "$(echo "$kit"/apps/$app/*/)" | tail -n 1) into $kit"
 }
 
@@ -424,8 +424,8 @@ case $mode in
     awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "\nwhole run: %.1f s\n", b - a }'
     if [ $keep = 1 ]; then
       echo "The project runs at $(project_url)"
-      echo "  next version: bash tools/demo_project.sh --dir $dir --new-version"
-      echo "  stop it:      bash tools/demo_project.sh --dir $dir --stop"
+      echo "  next version: bash tools/server/demo_project.sh --dir $dir --new-version"
+      echo "  stop it:      bash tools/server/demo_project.sh --dir $dir --stop"
     fi
     ;;
 esac

@@ -23,7 +23,7 @@ test_packages=(
 packages=("${run_packages[@]}")
 [ "${1:-}" = run ] || packages+=("${test_packages[@]}")
 # BOINC's server, built from source by tools/server/build_server.sh, and the
-# services a local project runs on (tools/demo_project.sh, tests/server):
+# services a local project runs on (tools/server/demo_project.sh, tests/server):
 # MariaDB, Apache with PHP, Python's MySQL module for BOINC's tools.
 server_packages=(
   autoconf automake libtool m4 pkg-config libssl-dev libcurl4-openssl-dev zlib1g-dev libmariadb-dev
@@ -32,10 +32,12 @@ server_packages=(
 )
 [ "${1:-}" = run ] || packages+=("${server_packages[@]}")
 # The windows_x86_64 build and its tests under Wine: mingw-w64 with the posix
-# thread model (std::thread), and Wine's 64-bit loader.
+# thread model (std::thread), Wine's 64-bit loader, and dpkg-source, which
+# unpacks the Debian source packages the Windows libraries are built from
+# (tools/build/fetch_debian_source.sh).
 windows_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64
+  wine wine64 dpkg-dev
 )
 [ "${1:-}" = run ] || packages+=("${windows_packages[@]}")
 missing=()
@@ -60,7 +62,7 @@ fi
 [ "${1:-}" = run ] && exit 0
 
 # ---- Linux ARM app versions: cross compilers, target libraries, qemu-user ----
-# tools/build_platform.sh builds aarch64-unknown-linux-gnu and
+# tools/build/build_platform.sh builds aarch64-unknown-linux-gnu and
 # arm-unknown-linux-gnueabihf against Debian's multiarch libraries, and the
 # arm tests run the result under qemu-user (called by name: no binfmt here).
 # Multi-Arch: same packages must carry one version on every architecture, so

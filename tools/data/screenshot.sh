@@ -5,12 +5,12 @@
 #   outside_view.png  the same window after Control+O
 #   full_screen.png   full screen on a 1920x1080 screen, shown at half size
 # Installs what is missing (x11-apps for xwd, netpbm for PNG), builds if needed.
-#   bash tools/screenshot.sh [output directory]
+#   bash tools/data/screenshot.sh [output directory]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 out=${1:-screenshots}
 
-bash tools/install_deps.sh
+bash tools/build/install_deps.sh
 missing=()
 for p in x11-apps netpbm; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -20,7 +20,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null 2>&1 ||
     { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; }
 fi
-[ -x build/tidewrack ] && [ -x build/tidewrack_client ] || bash tools/build.sh
+[ -x build/tidewrack ] && [ -x build/tidewrack_client ] || bash tools/build/build.sh
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 run=$(mktemp -d)

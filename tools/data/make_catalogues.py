@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Write the four catalogue modules of src/sky/ from the tables in data/catalogues/.
 
-    python3 tools/make_catalogues.py [--tables DIR] [--out DIR]
+    python3 tools/data/make_catalogues.py [--tables DIR] [--out DIR]
 
 Each module gets its positions as a literal array, its count and its display
 switches. Values are written so that the compiler's float is the one wanted:
@@ -23,8 +23,8 @@ import struct
 import sys
 from fractions import Fraction
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-TOOL = 'tools/make_catalogues.py'
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+TOOL = 'tools/data/make_catalogues.py'
 DECIMAL = re.compile(r'^[+-]?\d+(\.\d+)?$')
 RA_HMS = re.compile(r'^(\d+)h(\d+)m(\d+)s$')
 DEC_DM = re.compile(r"^([+-])(\d+)d(\d+)'$")

@@ -7,11 +7,11 @@
 #   slideshow_00.png  world view          slideshow_01.png  outside view
 #   slideshow_02.png  inside view         slideshow_03.png  the corner ripples
 #   stat_icon.png     the earth, from the world view
-# tools/package.sh puts them into the kit. Installs what is missing (x11-apps
+# tools/kit/package.sh puts them into the kit. Installs what is missing (x11-apps
 # for xwd, netpbm), builds if needed.
-#   bash tools/slideshow.sh [output directory, default data/slideshow]
+#   bash tools/kit/slideshow.sh [output directory, default data/slideshow]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 out=${1:-data/slideshow}
 
 missing=()
@@ -23,7 +23,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null 2>&1 ||
     { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; }
 fi
-[ -x build/tidewrack ] && [ -x build/tidewrack_client ] || bash tools/build.sh
+[ -x build/tidewrack ] && [ -x build/tidewrack_client ] || bash tools/build/build.sh
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 run=$(mktemp -d)

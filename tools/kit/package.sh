@@ -10,25 +10,25 @@
 #       who run their own build (the anonymous platform)
 #   OUT/templates/   the work unit and result templates
 #   OUT/slideshow/   the pictures of the Manager's Simple view (from
-#       data/slideshow, made by tools/slideshow.sh) and project_files.xml
+#       data/slideshow, made by tools/kit/slideshow.sh) and project_files.xml
 #   OUT/README       what the operator runs, in order
 # --platforms takes "all" or a comma-separated list of BOINC platform names
 # (default: x86_64-pc-linux-gnu). x86_64-pc-linux-gnu is this machine's build
-# (tools/build.sh, or the finished build --from names); the others are built
-# by tools/build_platform.sh into build-PLATFORM/. A platform that cannot be
+# (tools/build/build.sh, or the finished build --from names); the others are built
+# by tools/build/build_platform.sh into build-PLATFORM/. A platform that cannot be
 # built on this machine is named and left out, its old folders removed, and
 # the exit status is then 3.
 # --version gives the app version another number than the program's own, for
 # publishing the same build again as a new version.
 # --windows BUILD_DIR packs windows_x86_64 from a finished
-# tools/build_platform.sh windows_x86_64 build instead of building it.
+# tools/build/build_platform.sh windows_x86_64 build instead of building it.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 source_dir=$(pwd)
 
 all_platforms=(x86_64-pc-linux-gnu windows_x86_64 aarch64-unknown-linux-gnu arm-unknown-linux-gnueabihf)
 usage() {
-  echo "usage: bash tools/package.sh [--from BUILD_DIR] [--platforms all|PLATFORM,...] [--version X.YY] [--windows BUILD_DIR] OUT" >&2
+  echo "usage: bash tools/kit/package.sh [--from BUILD_DIR] [--platforms all|PLATFORM,...] [--version X.YY] [--windows BUILD_DIR] OUT" >&2
   echo "platforms: ${all_platforms[*]}" >&2
   exit 2
 }
@@ -118,12 +118,12 @@ platform_files() {   # platform_files PLATFORM BUILD_DIR
 # machine cannot build it.
 build_platform() {   # build_platform PLATFORM
   local status=0
-  bash tools/build_platform.sh "$1" > "$out/build-$1.log" 2>&1 || status=$?
+  bash tools/build/build_platform.sh "$1" > "$out/build-$1.log" 2>&1 || status=$?
   case $status in
     0) rm -f "$out/build-$1.log"; return 0 ;;
     3) not_built+=("$1: $(tail -n 1 "$out/build-$1.log" | sed 's/^build_platform.sh: .* cannot be built here: //')")
        rm -f "$out/build-$1.log"; return 1 ;;
-    *) tail -n 40 "$out/build-$1.log" >&2; fail "tools/build_platform.sh $1 failed (log: $out/build-$1.log)" ;;
+    *) tail -n 40 "$out/build-$1.log" >&2; fail "tools/build/build_platform.sh $1 failed (log: $out/build-$1.log)" ;;
   esac
 }
 
@@ -267,13 +267,13 @@ for platform in "${platforms[@]}"; do
     elif [ -n "$build_dir" ]; then
       pack_platform "$platform" "$build_dir"
     else
-      bash tools/build.sh tidewrack tidewrack_display tidewrack_graphics
+      bash tools/build/build.sh tidewrack tidewrack_display tidewrack_graphics
       pack_platform "$platform" "$source_dir/build"
     fi
   elif [ "$platform" = windows_x86_64 ]; then
     # static programs with the display inside: packed on their own
     if [ -n "$windows_build_dir" ] || build_platform "$platform"; then
-      source "$source_dir/tools/package_windows.sh"
+      source "$source_dir/tools/kit/package_windows.sh"
       add_windows_app_version "$out" "$app" "$version" "$version_num" \
         "${windows_build_dir:-$source_dir/build-$platform}" || fail "no windows_x86_64 app version"
       packed+=("$platform")
@@ -352,7 +352,7 @@ rm -rf "$slideshow_dir"; mkdir -p "$slideshow_dir"
 {
   pictures=()
   for picture in "$source_dir"/data/slideshow/slideshow_[0-9][0-9].png "$source_dir"/data/slideshow/stat_icon.png; do
-    [ -f "$picture" ] || fail "$picture is missing (tools/slideshow.sh makes it)"
+    [ -f "$picture" ] || fail "$picture is missing (tools/kit/slideshow.sh makes it)"
     name=$(basename "$picture" .png)
     case $name in slideshow_*) open_name=slideshow_${app}_${name#slideshow_} ;; *) open_name=$name ;; esac
     physical=${open_name}_$version.png
@@ -372,8 +372,8 @@ rm -rf "$slideshow_dir"; mkdir -p "$slideshow_dir"
 
 sed -e "s/@VERSION@/$version/g" -e "s/@VERSION_NUM@/$version_num/g" -e "s/@PLATFORMS@/${packed[*]}/g" \
     -e "s/@API_VERSION@/$api_version/g" -e "s/@FPOPS_EST@/$fpops_est/g" -e "s/@FPOPS_BOUND@/$fpops_bound/g" \
-    -e "s/@MAX_NBYTES@/$max_nbytes/g" "$source_dir/tools/package_readme.txt" > "$out/README"
-install -m 755 "$source_dir/tools/validate_report.py" "$out/validate_report.py"
+    -e "s/@MAX_NBYTES@/$max_nbytes/g" "$source_dir/tools/kit/package_readme.txt" > "$out/README"
+install -m 755 "$source_dir/tools/kit/validate_report.py" "$out/validate_report.py"
 
 echo "Kit written to $out:"
 (cd "$out" && find . -type f | sort | sed 's/^\.\//  /')

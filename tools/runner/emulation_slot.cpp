@@ -1,19 +1,16 @@
+// client_emulation's files: the slot directory, its init_data.xml and link
+// files, and an app version's files in the project directory.
 #include "client_emulation.h"
 
-#include <fcntl.h>
 #include <limits.h>
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "app_ipc.h"
 #include "parse.h"
-#include "shmem.h"
 #include "str_replace.h"
 
 namespace client_emulation {
@@ -200,103 +197,6 @@ bool link_app_version(const app_version& version, const std::string& slot_dir, c
             return false;
     }
     return true;
-}
-
-// ---- the shared memory
-
-SHARED_MEM* create_shared_memory(const std::string& slot_dir) {
-    void* memory = nullptr;
-    std::string path = slot_dir + "/" + MMAPPED_FILE_NAME;
-    if (create_shmem_mmap(path.c_str(), sizeof(SHARED_MEM), &memory)) return nullptr;
-    SHARED_MEM* shm = static_cast<SHARED_MEM*>(memory);
-    clear_shared_memory(shm);
-    return shm;
-}
-
-void clear_shared_memory(SHARED_MEM* shm) { memset(static_cast<void*>(shm), 0, sizeof(SHARED_MEM)); }
-
-void release_shared_memory(SHARED_MEM* shm) {
-    if (shm) detach_shmem_mmap(shm, sizeof(SHARED_MEM));
-}
-
-void send_heartbeat(SHARED_MEM* shm) { shm->heartbeat.send_msg("<heartbeat/>"); }
-
-bool message_queue::flush(MSG_CHANNEL& channel) {
-    while (!pending.empty() && channel.send_msg(pending.front().c_str())) pending.pop_front();
-    return pending.empty();
-}
-
-bool read_app_status(SHARED_MEM* shm, app_status& status) {
-    char buf[MSG_CHANNEL_SIZE];
-    if (!shm->app_status.get_msg(buf)) return false;
-    status = app_status();
-    parse_double(buf, "<current_cpu_time>", status.current_cpu);
-    parse_double(buf, "<checkpoint_cpu_time>", status.checkpoint_cpu);
-    parse_double(buf, "<fraction_done>", status.fraction_done);
-    return true;
-}
-
-bool read_graphics_reply(SHARED_MEM* shm, std::string& reply) {
-    char buf[MSG_CHANNEL_SIZE];
-    if (!shm->graphics_reply.get_msg(buf)) return false;
-    reply = buf;
-    return true;
-}
-
-// ---- processes
-
-pid_t start_process(const process_options& options) {
-    std::vector<char*> argv;
-    for (const std::string& a : options.argv) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    fflush(nullptr);
-    pid_t pid = fork();
-    if (pid != 0) return pid;
-    if (options.own_process_group) {
-        setpgid(0, 0);
-        signal(SIGINT, SIG_DFL);
-        signal(SIGTERM, SIG_DFL);
-    }
-    int out = options.output_fd;
-    if (!options.output_path.empty()) out = open(options.output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out >= 0) {
-        dup2(out, 1);
-        dup2(out, 2);
-        if (out > 2) close(out);
-    } else if (!options.output_path.empty()) {
-        _exit(126);
-    }
-    if (!options.dir.empty() && chdir(options.dir.c_str())) _exit(126);
-    if (options.remove_display) unsetenv("DISPLAY");
-    else if (!options.display.empty()) setenv("DISPLAY", options.display.c_str(), 1);
-    if (!options.library_path.empty()) {
-        std::string path = options.library_path;
-        const char* old = getenv("LD_LIBRARY_PATH");
-        if (old && *old) path += std::string(":") + old;
-        setenv("LD_LIBRARY_PATH", path.c_str(), 1);
-    }
-    execvp(options.program.empty() ? argv[0] : options.program.c_str(), argv.data());
-    _exit(127);
-}
-
-bool reap(pid_t pid, bool block, int& status, int& signal) {
-    int s;
-    if (pid <= 0 || waitpid(pid, &s, block ? 0 : WNOHANG) != pid) return false;
-    signal = WIFSIGNALED(s) ? WTERMSIG(s) : 0;
-    status = signal ? 128 + signal : WEXITSTATUS(s);
-    return true;
-}
-
-void kill_and_reap(pid_t pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-}
-
-double clock_seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec + ts.tv_nsec / 1e9;
 }
 
 }  // namespace client_emulation

@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
-"""Checks the include structure of src/.
+"""Checks the include structure of src/, and with --tools the rooms of tools/.
 
 A module is a .h/.cpp pair (src/sky/sky_clock.h and .cpp are the module
 sky/sky_clock). The modules must form no cycle, and a folder may include only
 its own modules and those of the folders below it.
 
-Usage: check_modules.py [source root] [--graph]; exit status 1 on a fault.
+tools/ holds on top only the README's two commands, and folders; no file in
+it has more than 500 lines, and none of the client runner's more than 400.
+
+Usage: check_modules.py [source root] [--tools DIR] [--graph]; exit status 1
+on a fault.
 """
 import os
 import re
@@ -25,6 +29,10 @@ LAYERS = [
 # The constant catalogues are data both threads share: the worker walks the
 # pulsar catalogue, so their header counts as part of the core.
 MODULE_LAYER = {"sky/catalogues": "core"}
+
+TOOLS_TOP = {"run_workunit.sh", "run_tests.sh"}
+TOOLS_MAX_LINES = 500
+RUNNER_MAX_LINES = 400
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
@@ -98,18 +106,45 @@ def upward(graph):
     return faults
 
 
+def tools_faults(tools):
+    faults = []
+    for name in sorted(os.listdir(tools)):
+        if name not in TOOLS_TOP and not os.path.isdir(os.path.join(tools, name)):
+            faults.append(f"tools/{name}: only the README's commands and folders go on top")
+    for folder, _, files in os.walk(tools):
+        for name in sorted(files):
+            path = os.path.join(folder, name)
+            where = os.path.relpath(path, tools).replace(os.sep, "/")
+            with open(path, encoding="utf-8", errors="replace") as f:
+                lines = sum(1 for _ in f)
+            limit = RUNNER_MAX_LINES if where.startswith("runner/") else TOOLS_MAX_LINES
+            if lines > limit:
+                faults.append(f"tools/{where}: {lines} lines, more than {limit}")
+    return faults
+
+
 def main(argv):
+    tools = None
+    if "--tools" in argv:
+        at = argv.index("--tools")
+        tools = argv[at + 1] if at + 1 < len(argv) else None
+        if tools is None:
+            print("--tools needs a folder")
+            return 2
+        argv = argv[:at] + argv[at + 2:]
     args = [a for a in argv[1:] if not a.startswith("--")]
-    src = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src")
+    src = args[0] if args else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src")
     graph = read_graph(src)
     if "--graph" in argv:
         for module, edges in sorted(graph.items()):
             print(f"{module}: {' '.join(sorted(edges))}")
     faults = [f"cycle: {' '.join(c)}" for c in cycles(graph)] + upward(graph)
+    if tools:
+        faults += tools_faults(tools)
     for fault in faults:
         print(fault)
     if not faults:
-        print(f"{len(graph)} modules, no cycle, no upward include")
+        print(f"{len(graph)} modules, no cycle, no upward include" + (", tools/ in its rooms" if tools else ""))
     return 1 if faults else 0
 
 

@@ -1,4 +1,4 @@
-# Sourced by tools/package.sh: the windows_x86_64 app version.
+# Sourced by tools/kit/package.sh: the windows_x86_64 app version.
 #
 # add_windows_app_version OUT APP VERSION VERSION_NUM WINDOWS_BUILD_DIR
 # writes OUT/apps/APP/VERSION/windows_x86_64/ (version.xml and the files
@@ -24,7 +24,7 @@ add_windows_app_version() {
   local entry source physical logical role
   for entry in "${entries[@]}"; do
     IFS='|' read -r source physical logical role <<< "$entry"
-    [ -f "$source" ] || { echo "package: $source is missing (bash tools/build_platform.sh $platform)" >&2; return 1; }
+    [ -f "$source" ] || { echo "package: $source is missing (bash tools/build/build_platform.sh $platform)" >&2; return 1; }
     case $physical in
       *.exe) x86_64-w64-mingw32-strip -o "$version_dir/$physical" "$source" ;;
       *) install -m 644 "$source" "$version_dir/$physical" ;;
