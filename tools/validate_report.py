@@ -234,7 +234,9 @@ def check_against_server(result_id):
         return 'the report says %.1f s of CPU time, the client measured %.1f s' % (check.cpu, cpu_time)
     if check.wall > elapsed * CLIENT_SLACK + 10:
         return 'the report says %.1f s of wall clock time, the client measured %.1f s' % (check.wall, elapsed)
-    speed = p_fpops if p_fpops and 0 < p_fpops < FASTEST_FPOPS else FASTEST_FPOPS
+    # A client that has not run its benchmarks reports 0 or its stand-in of
+    # exactly 1e9: that says nothing of the host's speed.
+    speed = p_fpops if p_fpops and 0 < p_fpops < FASTEST_FPOPS and p_fpops != 1e9 else FASTEST_FPOPS
     least = fpops_est / speed / SPEED_MARGIN
     if cpu_time < least:
         return ('%.1f s of CPU time for a work unit of %.3g floating-point operations on a host of '
