@@ -45,7 +45,8 @@ result_state() { sql "select concat(server_state, ' ', outcome, ' ', validate_st
 # Credit watch: the first time each result is seen valid, with its credit.
 note_credits() {
   local name
-  sql "select name from result where validate_state = 1" | while read -r name; do
+  # (quiet while the database is stopped on purpose)
+  { sql "select name from result where validate_state = 1" 2>/dev/null || true; } | while read -r name; do
     grep -q "^$name " "$fault_dir/credited" || echo "$name $EPOCHREALTIME" >> "$fault_dir/credited"
   done
 }
@@ -225,16 +226,12 @@ fault_web() {
   done_step "$r3 uploaded and credited"
 }
 
-judged_result() {   # the result id a running validate_report.py judges
-  local p
-  for p in /proc/[0-9]*; do
-    tr '\0' ' ' < "$p/cmdline" 2>/dev/null | sed -n 's:.*bin/validate_report.py \([0-9]*\) .*:\1:p'
-  done | head -n 1
+# The result id in the validator's script's query, while it waits on the host table.
+held_script() {
+  sql "select info from information_schema.processlist where state like 'Waiting for table%'
+       and info like 'select w.name, r.cpu_time%'" | sed -n 's/.*where r\.id = \([0-9]*\).*/\1/p' | head -n 1
 }
-script_waits() {
-  [ -n "$(judged_result)" ] &&
-    [ "$(sql "select count(*) from information_schema.processlist where state like 'Waiting for table%'")" -gt 0 ]
-}
+script_waits() { [ -n "$(held_script)" ]; }
 
 # ---- the results of B wait for validation: the database, then the validator -------------
 fault_server() {
@@ -274,7 +271,7 @@ fault_server() {
   sed -i "s|<disabled>1</disabled>$validator_cmd|$validator_cmd|" "$project/config.xml"
   (cd "$project" && python3 bin/start > "$fault_dir/start.log" 2>&1) || fail "bin/start did not start the validator"
   wait_until 60 "the validator's script waits on the host table" script_waits
-  killed=$(judged_result)
+  killed=$(held_script)
   validator=$(pid_of_daemon script_validator)
   kill -KILL "$validator"
   sql "kill $conn" > /dev/null 2>&1 || true
@@ -310,7 +307,7 @@ print_fault_table() {
       case outcome when 1 then 'success' when 6 then 'invalid' else outcome end,
       case validate_state when 1 then 'valid' when 2 then 'invalid' else validate_state end,
       round(granted_credit, 2), round(cpu_time, 1), sent_time from result where name = '$r'")
-    n=$(grep -c '^Hello, BOINC World!' "$project/results/wu_$(sql "select workunitid from result where name = '$r'").txt" 2>/dev/null)
+    n=$(grep -c '^Hello, BOINC World!' "$project/results/wu_$(sql "select workunitid from result where name = '$r'").txt" 2>/dev/null || true)
     wall=$(awk -v r="$r" -v s="$sent" '$1 == r { printf "%.0f s", $2 - s }' "$fault_dir/credited")
     printf '%-48s %-16s %-8s %-8s %-7s %-22s %-7s %s\n' "$fault" "${r%_0}" "$outcome" "$state" "$credit" \
       "$cpu s ($(awk -v c="$cpu" -v r="$ref" 'BEGIN { printf "%+.1f", c - r }'))" "${n:-0}" "${wall:--}"
