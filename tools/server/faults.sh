@@ -164,6 +164,7 @@ fault_kills() {
     f=$(fraction "$port_a" "$r1")
     if [ $kills -lt 3 ] && past "$f" "0.$((2 * kills + 2))"; then
       kill -KILL "$(client_pid "$host_a")"
+      echo "$r1 $f" >> "$fault_dir/kills"
       kills=$((kills + 1))
       # Its task sees the client gone and ends itself.
       wait_until 60 "A's task ends after its client" bash -c "! ls -l /proc/[0-9]*/exe 2>/dev/null | grep -q ' $host_a/projects/'"
@@ -173,6 +174,7 @@ fault_kills() {
     f=$(fraction "$port_b" "$r2")
     if [ $stopped = 0 ] && past "$f" 0.5; then
       kill -KILL "$(client_pid "$host_b")" $(tasks_of "$host_b")
+      echo "$r2 $f" >> "$fault_dir/kills"
       stopped=1
       sleep 2
       launch_client "$host_b" "$port_b" --skip_cpu_benchmarks
@@ -294,14 +296,23 @@ fault_server() {
   done_step "$r4 and $r5 credited"
 }
 
+# redone RESULT: the pulsars searched twice, from the fraction done at each
+# kill and the pulsar the next start resumed at (the search's 1274 pulsars
+# are fraction i / 1275 done at pulsar i).
+redone() {
+  paste -d ' ' <(awk -v r="$1" '$1 == r { print $2 }' "$fault_dir/kills") \
+    <(sql "select stderr_out from result where name = '$1'" | grep -o 'restarting at Pulsar [0-9]*' | awk '{ print $4 }') |
+    awk 'NF == 2 { d = $1 * 1275 - $2; if (d > 0) n += d } END { printf "%d", n }'
+}
+
 print_fault_table() {
-  local fault r r4 r5 starts notes cpu ref outcome state credit sent wall n
+  local fault r r4 r5 starts notes cpu ref outcome state credit sent wall n d
   # The unbroken runs: the results whose tasks ran without a fault.
   read -r r4 r5 <<< "$web_rows"
   ref=$(sql "select round(avg(cpu_time), 1) from result where name in ('$r4', '$r5')")
   echo
-  printf '%-48s %-16s %-8s %-8s %-7s %-22s %-7s %s\n' fault "work unit" outcome validate credit \
-    "CPU time (unbroken $ref s)" starts "wall time to credit"
+  printf '%-48s %-16s %-8s %-8s %-7s %-22s %-7s %-18s %s\n' fault "work unit" outcome validate credit \
+    "CPU time (unbroken $ref s)" starts "redone (pulsars)" "wall time to credit"
   while IFS=$'\t' read -r fault r starts notes; do
     IFS=$'\t' read -r outcome state credit cpu sent < <(sql "select
       case outcome when 1 then 'success' when 6 then 'invalid' else outcome end,
@@ -309,8 +320,10 @@ print_fault_table() {
       round(granted_credit, 2), round(cpu_time, 1), sent_time from result where name = '$r'")
     n=$(grep -c '^Hello, BOINC World!' "$project/results/wu_$(sql "select workunitid from result where name = '$r'").txt" 2>/dev/null || true)
     wall=$(awk -v r="$r" -v s="$sent" '$1 == r { printf "%.0f s", $2 - s }' "$fault_dir/credited")
-    printf '%-48s %-16s %-8s %-8s %-7s %-22s %-7s %s\n' "$fault" "${r%_0}" "$outcome" "$state" "$credit" \
-      "$cpu s ($(awk -v c="$cpu" -v r="$ref" 'BEGIN { printf "%+.1f", c - r }'))" "${n:-0}" "${wall:--}"
+    d=$(redone "$r")
+    printf '%-48s %-16s %-8s %-8s %-7s %-22s %-7s %-18s %s\n' "$fault" "${r%_0}" "$outcome" "$state" "$credit" \
+      "$cpu s ($(awk -v c="$cpu" -v r="$ref" 'BEGIN { printf "%+.1f", c - r }'))" "${n:-0}" \
+      "$d ($(awk -v d="$d" -v r="$ref" 'BEGIN { printf "%.1f s", d / 1274 * r }'))" "${wall:--}"
   done < "$dir/faults.txt"
   printf '\nvolunteer %s: total credit %s, the results'"'"' credits add up to %s\n' "$(sql "select name from user limit 1")" \
     "$(sql "select round(total_credit, 2) from user limit 1")" "$(sql "select round(sum(granted_credit), 2) from result")"
@@ -318,7 +331,7 @@ print_fault_table() {
 
 run_faults() {
   local t0=$EPOCHREALTIME
-  rm -rf "$fault_dir"; mkdir -p "$fault_dir"; : > "$fault_dir/credited"; : > "$dir/faults.txt"
+  rm -rf "$fault_dir"; mkdir -p "$fault_dir"; : > "$fault_dir/credited"; : > "$fault_dir/kills"; : > "$dir/faults.txt"
   fault_deadline=$((SECONDS + timeout))
   fault_hosts
   fault_forged
