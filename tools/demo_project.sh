@@ -431,7 +431,9 @@ case $mode in
     load_settings
     [[ $jobs =~ ^[1-9][0-9]*$ ]] || fail "--work needs a number of work units"
     create_work "$jobs"
-    # The client asks at once instead of at its next scheduled request.
+    # The client asks at once, after the feeder's next pass, instead of at
+    # its next scheduled request.
+    sleep 3
     boinccmd_ --project "$(project_url)" update > /dev/null 2>&1 || true
     ;;
   run|faults)
