@@ -8,6 +8,12 @@ add_test(NAME kit_validator
     $<TARGET_FILE:tidewrack> ${CMAKE_SOURCE_DIR}/tools/kit/validate_report.py)
 set_tests_properties(kit_validator PROPERTIES LABELS "kit;e2e" RUN_SERIAL TRUE)
 
+# Hostile uploads: each judged invalid in bounded time and memory (ulimit -v).
+add_test(NAME kit_hostile_reports
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/kit/hostile_reports_test.sh
+    $<TARGET_FILE:tidewrack> ${CMAKE_SOURCE_DIR}/tools/kit/validate_report.py)
+set_tests_properties(kit_hostile_reports PROPERTIES LABELS "kit;e2e" RUN_SERIAL TRUE)
+
 # The real client on the kit: a whole work unit of the app version (about a
 # minute of CPU), and the anonymous platform's task starting.
 foreach(mode app-version anonymous)

@@ -5,3 +5,9 @@
 add_test(NAME server_project
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/server/project_test.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
 set_tests_properties(server_project PROPERTIES LABELS server RUN_SERIAL TRUE TIMEOUT 2700)
+
+# The fault run on one project: hosts killed, the web server, the database
+# and the validator stopped, a forged report.
+add_test(NAME server_faults
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/server/faults_test.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
+set_tests_properties(server_faults PROPERTIES LABELS server RUN_SERIAL TRUE TIMEOUT 2700)

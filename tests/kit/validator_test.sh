@@ -49,7 +49,6 @@ refuses "a report with mixed line ends" "$work/mixed"
 : > "$work/empty"
 refuses "an empty file" "$work/empty"
 refuses "a header without a summary (a start that was killed)" "$work/header_only"
-refuses "a missing file" "$work/no_such_file"
 
 # Every shorter prefix that ends at a line, and the report less its last byte.
 lines=$(wc -l < "$two")

@@ -37,30 +37,11 @@ now() { echo "$EPOCHREALTIME"; }
 seconds_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.0f", b - a }'; }
 sql() { mariadb --no-defaults -h127.0.0.1 -P"$db_port" -uboincadm -pboincadm -N -B boinc_tidewrack -e "$1"; }
 
-# Every process that belongs to this test's folder: its program, working
-# directory or command line is there.
-our_processes() {
-  local p
-  for p in /proc/[0-9]*; do
-    [ "${p#/proc/}" = $$ ] && continue
-    if readlink "$p/exe" "$p/cwd" 2>/dev/null | grep -q "^$work/" ||
-       { tr '\0' ' ' < "$p/cmdline"; } 2>/dev/null | grep -q "$work/"; then
-      echo "${p#/proc/}"
-    fi
-  done
-}
+source "$source_dir/tests/support/processes.sh"
 cleanup() {
-  local left p
   [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
   bash "$source_dir/tools/server/demo_project.sh" --dir "$demo" --stop > /dev/null 2>&1
-  left=$(our_processes)
-  if [ -n "$left" ]; then
-    echo "FAIL: processes left after the stop:"
-    for p in $left; do echo "  $p $({ tr '\0' ' ' < "/proc/$p/cmdline"; } 2>/dev/null)"; kill -KILL "$p" 2>/dev/null; done
-    failures=$((failures + 1))
-  else
-    echo "ok: no process left"
-  fi
+  no_process_left "$work" || failures=$((failures + 1))
   rm -rf "$work"
   [ "$failures" = 0 ] && echo "passed" || { echo "$failures failure(s)"; exit 1; }
 }

@@ -2,7 +2,10 @@
 # demo_project.sh [--dir DIR] [--build BUILD] [--jobs N] [--port HTTP] [--db-port DB] [--gui-port GUI]
 #                 [--timeout S] [--keep]
 # demo_project.sh [--dir DIR] [--jobs N] --new-version
+# demo_project.sh [--dir DIR] --work N
 # demo_project.sh [--dir DIR] --stop
+# demo_project.sh [--dir DIR] [--build BUILD] [ports...] [--keep] --faults
+# demo_project.sh --help
 #
 # A whole BOINC project on this machine, in one command: builds BOINC's server
 # (tools/server/build_server.sh) and Tidewrack if they are missing, packs the
@@ -20,7 +23,12 @@
 # stops at the end; with --keep the project keeps running:
 #   --new-version  publishes the same program as the next app version and runs
 #                  N more work units (default 1) on it;
-#   --stop         stops the daemons, the client and the services, by pid.
+#   --work N       creates N more work units for the clients to take;
+#   --stop         stops the daemons, the clients and the services, by pid.
+# --faults makes the project afresh and runs the fault run of
+# tools/server/faults.sh instead of the two work units: hosts killed,
+# the web server, the database and the validator stopped, a forged report,
+# and a table of what each did to its work unit.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 repo=$(pwd)
@@ -41,7 +49,10 @@ while [ $# -gt 0 ]; do
     --keep) keep=1; shift ;;
     --new-version) mode=new-version; shift ;;
     --stop) mode=stop; shift ;;
-    *) echo "usage: see the head of tools/server/demo_project.sh" >&2; exit 2 ;;
+    --work) mode=work; jobs=$2; shift 2 ;;
+    --faults) mode=faults; shift ;;
+    --help) sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; exit 0 ;;
+    *) echo "usage: tools/server/demo_project.sh --help" >&2; exit 2 ;;
   esac
 done
 
@@ -86,7 +97,7 @@ stop_pid() {   # stop_pid PID: TERM, then KILL after 30 s
 task_pids() {   # the tasks our client started: their programs are in its project directory
   local p
   for p in /proc/[0-9]*; do
-    case $(readlink "$p/exe" 2>/dev/null) in "$client"/projects/*) echo "${p#/proc/}" ;; esac
+    case $(readlink "$p/exe" 2>/dev/null) in "$client"*/projects/*) echo "${p#/proc/}" ;; esac
   done
 }
 stop_all() {
@@ -97,8 +108,10 @@ stop_all() {
       [ -f "$f" ] && stop_pid "$(cat "$f")"
     done
   fi
-  [ -f "$dir/run/client.pid" ] && stop_pid "$(cat "$dir/run/client.pid")"
-  rm -f "$dir/run/client.pid"
+  for f in "$dir"/run/client*.pid; do
+    [ -f "$f" ] && stop_pid "$(cat "$f")"
+    rm -f "$f"
+  done
   for p in $(task_pids); do stop_pid "$p"; done
   bash tools/server/services.sh stop "$dir" > /dev/null
 }
@@ -243,7 +256,7 @@ for d in list(daemons):
 for cmd in ['feeder -d 3 --sleep_interval 1',
             'transitioner -d 3 --sleep_interval 1',
             'file_deleter -d 3 --sleep_interval 5',
-            'script_validator -d 3 --sleep_interval 1 --app tidewrack --init_script "validate_report.py files"',
+            'script_validator -d 3 --sleep_interval 1 --app tidewrack --init_script "validate_report.py result_id files"',
             'script_assimilator -d 3 --sleep_interval 1 --app tidewrack --script "keep_report wu_id files"']:
     ET.SubElement(ET.SubElement(daemons, 'daemon'), 'cmd').text = cmd
 tree.write(path)
@@ -268,15 +281,15 @@ publish_slideshow() {
   done_step "$(grep -c '<open_name>' "$project/project_files.xml") pictures in project_files.xml"
 }
 
-start_client() {
-  step "client"
-  rm -rf "$client"; mkdir -p -m 700 "$client"; mkdir -p "$dir/run"
-  echo demo > "$client/gui_rpc_auth.cfg"
+new_client() {   # new_client DIR [NCPUS]: a client's empty data directory
+  rm -rf "$1"; mkdir -p -m 700 "$1"; mkdir -p "$dir/run"
+  echo demo > "$1/gui_rpc_auth.cfg"
   # Only loopback: no connectivity probe to an outside site.
-  cat > "$client/cc_config.xml" <<EOF
+  cat > "$1/cc_config.xml" <<EOF
 <cc_config>
   <log_flags><sched_op_debug/><file_xfer/><task/></log_flags>
   <options>
+    ${2:+<ncpus>$2</ncpus>}
     <report_results_immediately>1</report_results_immediately>
     <dont_contact_ref_site>1</dont_contact_ref_site>
     <network_test_url>$(project_url)</network_test_url>
@@ -284,8 +297,10 @@ start_client() {
 </cc_config>
 EOF
   # Compute whatever else the machine does (the default suspends above 25 %).
-  cat > "$client/global_prefs_override.xml" <<'EOF'
+  # A checkpoint every 10 s: a host that stops loses little.
+  cat > "$1/global_prefs_override.xml" <<'EOF'
 <global_preferences>
+  <disk_interval>10</disk_interval>
   <run_if_user_active>1</run_if_user_active>
   <suspend_cpu_usage>0</suspend_cpu_usage>
   <idle_time_to_run>0</idle_time_to_run>
@@ -295,11 +310,21 @@ EOF
   <cpu_usage_limit>100</cpu_usage_limit>
 </global_preferences>
 EOF
-  (cd "$client" && exec boinc --dir "$client" --gui_rpc_port "$gui_port" --allow_multiple_clients \
-      --no_gpus --no_info_fetch --redirectio < /dev/null > /dev/null 2>&1) &
-  echo $! > "$dir/run/client.pid"
-  for _ in $(seq 80); do boinccmd_ --get_cc_status > /dev/null 2>&1 && break; sleep 0.25; done
-  boinccmd_ --set_run_mode always > /dev/null
+}
+launch_client() {   # launch_client DIR PORT [OPTION...]: the client, its pid in run/, GUI RPC on PORT
+  local d=$1 port=$2
+  shift 2
+  (cd "$d" && exec boinc --dir "$d" --gui_rpc_port "$port" --allow_multiple_clients \
+      --no_gpus --no_info_fetch --redirectio "$@" < /dev/null > /dev/null 2>&1) &
+  echo $! > "$dir/run/$(basename "$d").pid"
+  disown $!   # stopped by pid, and killed on purpose in the fault run
+  for _ in $(seq 80); do boinccmd --host "127.0.0.1:$port" --passwd demo --get_cc_status > /dev/null 2>&1 && break; sleep 0.25; done
+  boinccmd --host "127.0.0.1:$port" --passwd demo --set_run_mode always > /dev/null
+}
+start_client() {
+  step "client"
+  new_client "$client"
+  launch_client "$client" "$gui_port"
   boinccmd_ --set_network_mode always > /dev/null
   done_step "pid $(cat "$dir/run/client.pid"), GUI RPC 127.0.0.1:$gui_port"
 
@@ -402,7 +427,16 @@ case $mode in
     wait_for_results
     print_table
     ;;
-  run)
+  work)
+    load_settings
+    [[ $jobs =~ ^[1-9][0-9]*$ ]] || fail "--work needs a number of work units"
+    create_work "$jobs"
+    # The client asks at once, after the feeder's next pass, instead of at
+    # its next scheduled request.
+    sleep 3
+    boinccmd_ --project "$(project_url)" update > /dev/null 2>&1 || true
+    ;;
+  run|faults)
     save_settings
     rm -f "$dir/estimates.txt"
     t0=$EPOCHREALTIME
@@ -415,9 +449,15 @@ case $mode in
     configure_project
     publish_web
     deploy_app_version
-    create_work "${jobs:-2}"
+    create_work "${jobs:-$([ $mode = run ] && echo 2 || echo 1)}"
     deploy_daemons
     publish_slideshow
+    if [ $mode = faults ]; then
+      # shellcheck source=server/faults.sh
+      source tools/server/faults.sh
+      run_faults
+      exit 0
+    fi
     start_client
     wait_for_results
     print_table
