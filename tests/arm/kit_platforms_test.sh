@@ -3,7 +3,8 @@
 # tools/kit/package.sh --platforms all: every platform is packed or named as not
 # buildable here (never silently missing), and each ARM app version ships the
 # same files as x86_64's, built for its own processor, in the app version and
-# in its anonymous-platform folder.
+# in its anonymous-platform folder; no two platforms ship different files
+# under one physical name.
 set -u
 build_dir=$(realpath "$1"); source_dir=$(realpath "$2")
 command -v aarch64-linux-gnu-g++ arm-linux-gnueabihf-g++ > /dev/null ||
@@ -44,6 +45,16 @@ for platform in aarch64-unknown-linux-gnu arm-unknown-linux-gnueabihf; do
       readelf -h "$f" 2>/dev/null | grep -q "Machine: *$machine\$" || fail "$f is not an $machine file"
     done
   done
+done
+
+# update_versions puts every platform's files into the one download folder:
+# a name two platforms share must be one file.
+declare -A first_of
+for f in "$version_root"/*/*; do
+  name=$(basename "$f")
+  [ "$name" = version.xml ] && continue
+  if [ -z "${first_of[$name]:-}" ]; then first_of[$name]=$f
+  else cmp -s "${first_of[$name]}" "$f" || fail "$name: two platforms ship different files under one name"; fi
 done
 
 [ "$failures" = 0 ] || { echo "$failures failure(s)"; exit 1; }

@@ -5,7 +5,7 @@
 # a two-line wrapper since this machine has no binfmt handler for ARM, and it
 # runs a work unit from a checkpoint two pulsars before the end. Its out.txt
 # must match this machine's own program on the same checkpoint, apart from
-# the times and the run directory.
+# the times and the run directory, and pass the project's validator.
 set -u
 platform=$1; build_dir=$(realpath "$2"); source_dir=$(realpath "$3")
 case $platform in
@@ -52,4 +52,6 @@ grep -q 'called boinc_finish(0)' "$work/$platform/slot/stderr.txt" ||
   { tail -n 20 "$work/$platform/slot/stderr.txt"; echo "FAIL: $platform did not finish"; exit 1; }
 diff -u "$work/native.report" "$work/$platform.report" ||
   { echo "FAIL: the $platform report differs from this machine's"; exit 1; }
+"$source_dir/tools/kit/validate_report.py" "$work/$platform/project/out.txt" ||
+  { echo "FAIL: the project's validator refuses the $platform report"; exit 1; }
 echo "passed: the $platform report matches this machine's ($(wc -l < "$work/native.report") lines)"

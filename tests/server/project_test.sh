@@ -36,31 +36,15 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 now() { echo "$EPOCHREALTIME"; }
 seconds_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.0f", b - a }'; }
 sql() { mariadb --no-defaults -h127.0.0.1 -P"$db_port" -uboincadm -pboincadm -N -B boinc_tidewrack -e "$1"; }
-
-source "$source_dir/tests/support/processes.sh"
+source "$source_dir/tests/server/demo_helpers.sh"
 cleanup() {
   [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
   bash "$source_dir/tools/server/demo_project.sh" --dir "$demo" --stop > /dev/null 2>&1
-  no_process_left "$work" || failures=$((failures + 1))
+  no_process_left "$work"
   rm -rf "$work"
   [ "$failures" = 0 ] && echo "passed" || { echo "$failures failure(s)"; exit 1; }
 }
 trap cleanup EXIT
-give_up() {
-  echo "FAIL: $*"; failures=$((failures + 1))
-  echo "--- demo"; tail -n 30 "$work/demo.log" 2>/dev/null
-  echo "--- client"; tail -n 20 "$demo/client/stdoutdae.txt" 2>/dev/null
-  exit 1
-}
-wait_for() {   # wait_for SECONDS WHAT COMMAND...: until COMMAND succeeds
-  local limit=$((SECONDS + $1)) what=$2
-  shift 2
-  until "$@"; do
-    [ $SECONDS -lt $limit ] || give_up "$what: not within the time"
-    [ -z "$demo_pid" ] || kill -0 "$demo_pid" 2>/dev/null || give_up "$what: the demo ended"
-    sleep 0.5
-  done
-}
 
 # ---- the server build -----------------------------------------------------------
 t=$(now)
@@ -165,7 +149,7 @@ slot=$(readlink "/proc/$task/cwd")
 wait_for 30 "the task maps libboinc_api.so.7" grep -q "libboinc_api.so.7" "/proc/$task/maps"
 grep -q " $slot/libboinc_api.so.7$" "/proc/$task/maps" ||
   fail "the new version's task maps libboinc_api.so.7 not from its slot: $(grep libboinc_api "/proc/$task/maps" | head -n 1)"
-cmp -s "$slot/libboinc_api.so.7" "$client_project/tidewrack_${new_version}_libboinc_api.so.7" ||
+cmp -s "$slot/libboinc_api.so.7" "$client_project/tidewrack_${new_version}_x86_64-pc-linux-gnu_libboinc_api.so.7" ||
   fail "the slot's libboinc_api.so.7 is not the new version's"
 wait "$demo_pid"; status=$?; demo_pid=""
 [ "$status" = 0 ] || give_up "demo_project.sh --new-version ended with status $status"

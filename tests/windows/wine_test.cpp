@@ -193,6 +193,9 @@ TEST(WindowsComputation, RunsAWorkUnitFromAResumeWithTheLinuxProgramsReportAndLo
     printf("Wine: the work unit's last 8 pulsars took %.1f s, start-up included\n", seconds_since(start));
 
     EXPECT_EQ(comparable_lines(windows_run.file("out.txt")), comparable_lines(linux_run.file("out.txt")));
+    // The genuine report, CRLF line ends and all, is what the project's validator accepts.
+    EXPECT_EQ(e2e::run_command(windows_run.path, {TIDEWRACK_SOURCE_DIR "/tools/kit/validate_report.py", "out.txt"}, output), 0)
+        << output;
     std::string linux_display, windows_display;
     EXPECT_EQ(without_display_line(comparable_lines(windows_run.file("stderr.txt")), &windows_display),
               without_display_line(comparable_lines(linux_run.file("stderr.txt")), &linux_display));

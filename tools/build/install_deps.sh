@@ -75,7 +75,7 @@ for a in "${cross_arches[@]}"; do
   # the target's runtime and -dev files that are Multi-Arch: same; Mesa's
   # drivers so that the graphics program can draw under qemu
   for p in libc6 libboinc7 libboinc-app7 freeglut3-dev libglu1-mesa-dev libjpeg-dev libgl-dev \
-           libgl1-mesa-dri libglx-mesa0; do
+           libgl1-mesa-dri libglx-mesa0 libcurl4 libxss1; do
     cross_packages+=("$p:$a")
   done
 done
@@ -99,16 +99,19 @@ fi
 # BOINC's -dev packages are not Multi-Arch: same (and libboinc-app-dev pulls
 # in build-essential of the target, which cannot be installed), so they are
 # unpacked, not installed: headers (config.h differs per architecture) and
-# the unversioned library links, re-pointed at the installed runtime.
+# the unversioned library links, re-pointed at the installed runtime. The
+# target's own client (usr/bin/boinc) comes with them: under qemu-user it is
+# a genuine ARM host for the platforms_project test (libcurl4, libxss1 above).
 cross_boinc_dev=/opt/tidewrack-cross
 for a in "${cross_arches[@]}"; do
   triplet=$(dpkg-architecture -a "$a" -qDEB_HOST_MULTIARCH 2>/dev/null)
   want=$(dpkg-query -W -f='${Version}' "libboinc-app7:$a")
   dir=$cross_boinc_dev/$a
-  [ "$(cat "$dir/.version" 2>/dev/null)" = "$want" ] && continue
+  [ "$(cat "$dir/.version" 2>/dev/null)" = "$want" ] && [ -x "$dir/usr/bin/boinc" ] && continue
   step_started=$(date +%s)
   scratch=$(mktemp -d)
-  (cd "$scratch" && apt-get download -qq -o APT::Sandbox::User=root "libboinc-app-dev:$a=$want" "boinc-dev:$a=$want")
+  (cd "$scratch" && apt-get download -qq -o APT::Sandbox::User=root "libboinc-app-dev:$a=$want" "boinc-dev:$a=$want" \
+    "boinc-client:$a=$want")
   rm -rf "$dir"
   mkdir -p "$dir"
   for deb in "$scratch"/*.deb; do dpkg -x "$deb" "$dir"; done
@@ -117,5 +120,5 @@ for a in "${cross_arches[@]}"; do
   done
   rm -rf "$scratch"
   echo "$want" > "$dir/.version"
-  echo "install_deps: BOINC $a development files $want unpacked into $dir in $(( $(date +%s) - step_started )) s"
+  echo "install_deps: BOINC $a development files and client $want unpacked into $dir in $(( $(date +%s) - step_started )) s"
 done

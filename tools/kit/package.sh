@@ -191,10 +191,11 @@ done
 # A library keeps its SONAME only as logical name: the client copies it into
 # the slot, which is on the computation's library path and where the display
 # module and the graphics program run from. The physical name carries the
-# version, because a project's files never change content under a name, and
-# the next version may ship another build of the same SONAME.
+# version and the platform, because a project's files never change content
+# under a name: the next version, and each platform, ship other builds of the
+# same SONAME into the one download folder.
 for name in $(printf '%s\n' "${!libraries[@]}" | sort); do
-  entries+=("$(realpath "${libraries[$name]}")|${app}_${version}_$name|$name|copy")
+  entries+=("$(realpath "${libraries[$name]}")|${app}_${version}_${platform}_$name|$name|copy")
 done
 
 version_dir=$out/apps/$app/$version/$platform

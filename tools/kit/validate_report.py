@@ -230,17 +230,22 @@ def server_side(result_id):
 def check_against_server(result_id):
     """The reason the report (already checked by check()) cannot be the result's, or None."""
     _, cpu_time, elapsed, fpops_est, p_fpops = server_side(result_id)
-    if check.cpu > cpu_time * CLIENT_SLACK + 10:
-        return 'the report says %.1f s of CPU time, the client measured %.1f s' % (check.cpu, cpu_time)
+    # A client that never heard the task's CPU time reports 0 (a Windows
+    # program under Wine cannot reach a Linux client's shared memory): the
+    # client's own elapsed time is then what bounds the report.
+    measured_cpu = cpu_time if cpu_time > 0 else elapsed * CPU_OVER_WALL
+    if check.cpu > measured_cpu * CLIENT_SLACK + 10:
+        return 'the report says %.1f s of CPU time, the client measured %.1f s' % (check.cpu, measured_cpu)
     if check.wall > elapsed * CLIENT_SLACK + 10:
         return 'the report says %.1f s of wall clock time, the client measured %.1f s' % (check.wall, elapsed)
     # A client that has not run its benchmarks reports 0 or its stand-in of
     # exactly 1e9: that says nothing of the host's speed.
     speed = p_fpops if p_fpops and 0 < p_fpops < FASTEST_FPOPS and p_fpops != 1e9 else FASTEST_FPOPS
     least = fpops_est / speed / SPEED_MARGIN
-    if cpu_time < least:
+    spent = cpu_time if cpu_time > 0 else elapsed
+    if spent < least:
         return ('%.1f s of CPU time for a work unit of %.3g floating-point operations on a host of '
-                '%.3g per second: at least %.1f s' % (cpu_time, fpops_est, p_fpops or 0, least))
+                '%.3g per second: at least %.1f s' % (spent, fpops_est, p_fpops or 0, least))
     return None
 
 

@@ -1,6 +1,6 @@
 #!/bin/bash
 # demo_project.sh [--dir DIR] [--build BUILD] [--jobs N] [--port HTTP] [--db-port DB] [--gui-port GUI]
-#                 [--timeout S] [--keep]
+#                 [--timeout S] [--platforms all|LIST] [--keep]
 # demo_project.sh [--dir DIR] [--jobs N] --new-version
 # demo_project.sh [--dir DIR] --work N
 # demo_project.sh [--dir DIR] --stop
@@ -19,7 +19,9 @@
 #
 # Everything lives in DIR (default build/demo-project); the programs are in
 # BUILD (default build), the server's in BUILD/boinc-server. A run gives up
-# when its results are not over after S seconds (default 1200). Without --keep it all
+# when its results are not over after S seconds (default 1200). --platforms
+# packs and publishes those app versions (tools/kit/package.sh --platforms; default
+# this machine's x86_64-pc-linux-gnu only). Without --keep it all
 # stops at the end; with --keep the project keeps running:
 #   --new-version  publishes the same program as the next app version and runs
 #                  N more work units (default 1) on it;
@@ -35,7 +37,7 @@ repo=$(pwd)
 
 dir=$repo/build/demo-project
 build=$repo/build
-jobs=""; mode=run; keep=0; timeout=1200
+jobs=""; mode=run; keep=0; timeout=1200; platforms=x86_64-pc-linux-gnu
 http_port=18080; db_port=13306; gui_port=31460
 while [ $# -gt 0 ]; do
   case $1 in
@@ -43,6 +45,7 @@ while [ $# -gt 0 ]; do
     --build) build=$(realpath -m "$2"); shift 2 ;;
     --jobs) jobs=$2; shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
+    --platforms) platforms=$2; shift 2 ;;
     --port) http_port=$2; shift 2 ;;
     --db-port) db_port=$2; shift 2 ;;
     --gui-port) gui_port=$2; shift 2 ;;
@@ -79,7 +82,8 @@ project_url() { echo "http://127.0.0.1:$http_port/$app/"; }
 save_settings() {
   mkdir -p "$dir"
   chmod 755 "$dir"   # the web server's workers (www-data) go through it
-  printf 'http_port=%s\ndb_port=%s\ngui_port=%s\n' "$http_port" "$db_port" "$gui_port" > "$dir/demo.env"
+  printf 'http_port=%s\ndb_port=%s\ngui_port=%s\nplatforms=%s\n' "$http_port" "$db_port" "$gui_port" "$platforms" \
+    > "$dir/demo.env"
 }
 load_settings() {
   [ -f "$dir/demo.env" ] || fail "no project in $dir (run tools/server/demo_project.sh --keep first)"
@@ -131,7 +135,8 @@ build_program() {
 
 pack_kit() {   # pack_kit [VERSION]
   step "kit"
-  bash tools/kit/package.sh --from "$build" ${1:+--version "$1"} "$kit" > "$dir/package.log" 2>&1 ||
+  bash tools/kit/package.sh --from "$build" --platforms "$platforms" ${1:+--version "$1"} "$kit" \
+    > "$dir/package.log" 2>&1 ||
     { cat "$dir/package.log"; fail "tools/kit/package.sh failed"; }
   done_step "packed $(basename "$(echo "$kit"/apps/$app/*/)" | tail -n 1) into $kit"
 }
@@ -197,24 +202,38 @@ publish_web() {
 # update_versions with the project's code-signing key.
 deploy_app_version() {
   step "README 1: app version"
-  if ! grep -q "<name>$app</name>" "$project/project.xml"; then
-    python3 - "$project/project.xml" <<'EOF'
-import sys, xml.etree.ElementTree as ET
+  # The application, and the kit's platforms that make_project's list lacks
+  # (arm-unknown-linux-gnueabihf): update_versions adds no version for those.
+  if python3 - "$project/project.xml" "$kit/apps/$app"/*/ <<'EOF'
+import os, sys, xml.etree.ElementTree as ET
 path = sys.argv[1]
 tree = ET.parse(path)
-a = ET.SubElement(tree.getroot(), 'app')
-ET.SubElement(a, 'name').text = 'tidewrack'
-ET.SubElement(a, 'user_friendly_name').text = 'Tidewrack'
+root = tree.getroot()
+names = {e.findtext('name') for e in root}
+added = []
+if 'tidewrack' not in names:
+    a = ET.SubElement(root, 'app')
+    ET.SubElement(a, 'name').text = 'tidewrack'
+    ET.SubElement(a, 'user_friendly_name').text = 'Tidewrack'
+    added.append('tidewrack')
+for platform in sorted({p for version in sys.argv[2:] for p in os.listdir(version)} - names):
+    p = ET.SubElement(root, 'platform')
+    ET.SubElement(p, 'name').text = platform
+    ET.SubElement(p, 'user_friendly_name').text = platform
+    added.append(platform)
 tree.write(path)
+sys.exit(0 if added else 1)
 EOF
+  then
     (cd "$project" && bin/xadd > "$dir/xadd.log" 2>&1) || { cat "$dir/xadd.log"; fail "bin/xadd failed"; }
   fi
   cp -r "$kit/apps/$app" "$project/apps/"
   # It asks before signing with the key on the server, and before adding.
   (cd "$project" && yes y | bin/update_versions > "$dir/update_versions.log" 2>&1) || true
-  grep -q 'App version added successfully' "$dir/update_versions.log" ||
-    { cat "$dir/update_versions.log"; fail "bin/update_versions did not add the app version"; }
-  done_step "version $(sql "select max(version_num) from app_version") signed and added"
+  [ "$(grep -c 'App version added successfully' "$dir/update_versions.log")" = "$(ls "$(ls -d "$kit/apps/$app"/*/ | sort -V | tail -n 1)" | grep -c .)" ] ||
+    { cat "$dir/update_versions.log"; fail "bin/update_versions did not add every platform's app version"; }
+  done_step "version $(sql "select max(version_num) from app_version") signed and added for $(sql "select
+    count(*) from app_version where version_num = (select max(version_num) from app_version)") platform(s)"
 }
 
 # README step 2: the templates, and work.
