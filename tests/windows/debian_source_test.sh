@@ -15,7 +15,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 mkdir -p "$work/repo/tools/build"
 cp "$source_dir/tools/build/fetch_debian_source.sh" "$source_dir/tools/build/sources.sha256" "$work/repo/tools/build/"
 sums=$work/repo/tools/build/sources.sha256
-fetch() {   # fetch DEST SPEC: sets status and out
+fetch() {   # fetch DEST PACKAGE=VERSION: sets status and out
   status=0
   out=$(bash "$work/repo/tools/build/fetch_debian_source.sh" "$1" "$2" 2>&1) || status=$?
 }

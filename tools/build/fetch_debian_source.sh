@@ -24,8 +24,8 @@ for t in apt-get dpkg-source; do
   command -v "$t" > /dev/null || { echo "no $t to fetch Debian's source packages (dpkg-dev)" >&2; exit 3; }
 done
 wanted=()
-for spec in "$@"; do
-  [ -f "$dest/${spec%%=*}/.unpacked" ] || [ -f "$dest/${spec%%=*}.fetched" ] || wanted+=("$spec")
+for package_version in "$@"; do
+  [ -f "$dest/${package_version%%=*}/.unpacked" ] || [ -f "$dest/${package_version%%=*}.fetched" ] || wanted+=("$package_version")
 done
 [ ${#wanted[@]} -gt 0 ] || exit 0
 
@@ -48,12 +48,12 @@ apt=(apt-get -q -o Dir::Etc::SourceList="$apt_dir/debian.sources" -o Dir::Etc::S
 "${apt[@]}" update > "$apt_dir/update.log" 2>&1 ||
   { cat "$apt_dir/update.log" >&2; echo "no source index of Debian $codename from Debian's mirror" >&2; exit 3; }
 
-for spec in "${wanted[@]}"; do
-  package=${spec%%=*}
+for package_version in "${wanted[@]}"; do
+  package=${package_version%%=*}
   rm -rf "${apt_dir:?}/download/"*
-  (cd "$apt_dir/download" && "${apt[@]}" source --download-only "$spec") > "$apt_dir/source.log" 2>&1 || {
+  (cd "$apt_dir/download" && "${apt[@]}" source --download-only "$package_version") > "$apt_dir/source.log" 2>&1 || {
     grep -E '^(E|Err):' "$apt_dir/source.log" >&2 || cat "$apt_dir/source.log" >&2
-    echo "$spec cannot be had from Debian's mirror" >&2
+    echo "$package_version cannot be had from Debian's mirror" >&2
     exit 3
   }
   for file in "$apt_dir/download"/*; do
@@ -72,5 +72,5 @@ for spec in "${wanted[@]}"; do
       { cat "$apt_dir/unpack.log" >&2; exit 1; }
     touch "$dest/$package/.unpacked"
   fi
-  echo "  $spec from Debian's source packages, checked"
+  echo "  $package_version from Debian's source packages, checked"
 done
