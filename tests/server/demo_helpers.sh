@@ -1,6 +1,21 @@
 # demo_helpers.sh: sourced by the tests that drive tools/server/demo_project.sh. They
 # set work, demo, demo_pid and failures; more_logs, where defined, prints what
 # else a failure should show.
+# skip_without_project_tools [TOOL...]: ends the test with SKIP where what a
+# local project runs on, or one of the TOOLs named, is not installed.
+skip_without_project_tools() {
+  local tool
+  for tool in mariadbd mariadb-install-db apache2 php boinc boinccmd curl "$@"; do
+    command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed (tools/build/install_deps.sh)"; exit 0; }
+  done
+  python3 -c 'import MySQLdb' 2> /dev/null || { echo "SKIP: python3-mysqldb is not installed"; exit 0; }
+}
+# skip_without_server_build: SKIP where there is neither a server build in
+# $build_dir nor the autotools to make one.
+skip_without_server_build() {
+  [ -x "$build_dir/boinc-server/boinc-7.20.5/sched/cgi" ] || command -v autoreconf > /dev/null ||
+    { echo "SKIP: no server build and no autotools to make one"; exit 0; }
+}
 give_up() {
   echo "FAIL: $*"; failures=$((failures + 1))
   echo "--- demo"; tail -n 30 "$work/demo.log" 2>/dev/null

@@ -10,13 +10,9 @@ set -u
 build_dir=$(realpath "$1"); source_dir=$(realpath "$2")
 support=$source_dir/tests/support
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin   # BOINC's Python tools need Debian's python3 and MySQLdb
-for tool in mariadbd mariadb-install-db apache2 php boinc boinccmd curl; do
-  command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed (tools/build/install_deps.sh)"; exit 0; }
-done
-python3 -c 'import MySQLdb' 2> /dev/null || { echo "SKIP: python3-mysqldb is not installed"; exit 0; }
-[ -x "$build_dir/boinc-server/boinc-7.20.5/sched/cgi" ] || command -v autoreconf > /dev/null ||
-  { echo "SKIP: no server build and no autotools to make one"; exit 0; }
 source "$source_dir/tests/server/demo_helpers.sh"
+skip_without_project_tools
+skip_without_server_build
 
 work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/tidewrack-faults-XXXXXX")")
 chmod 755 "$work"   # the web server's workers go through it

@@ -24,10 +24,8 @@ build_dir=$(realpath "$1"); source_dir=$(realpath "$2")
 support=$source_dir/tests/support/boinc_client.py
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin
 cross=/opt/tidewrack-cross
-for tool in mariadbd apache2 php boinc boinccmd curl wine wineserver qemu-aarch64-static qemu-arm-static; do
-  command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed (tools/build/install_deps.sh)"; exit 0; }
-done
-python3 -c 'import MySQLdb' 2> /dev/null || { echo "SKIP: python3-mysqldb is not installed"; exit 0; }
+source "$source_dir/tests/server/demo_helpers.sh"
+skip_without_project_tools wine wineserver qemu-aarch64-static qemu-arm-static
 for a in arm64 armhf; do
   [ -x "$cross/$a/usr/bin/boinc" ] || { echo "SKIP: no $a client in $cross/$a (tools/build/install_deps.sh)"; exit 0; }
 done
@@ -49,7 +47,6 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 seconds_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.0f", b - a }'; }
 sql() { mariadb --no-defaults -h127.0.0.1 -P"$db_port" -uboincadm -pboincadm -N -B boinc_tidewrack -e "$1"; }
 source "$source_dir/tests/server/binfmt.sh"
-source "$source_dir/tests/server/demo_helpers.sh"
 
 # ---- the stand-in hosts -----------------------------------------------------------
 declare -A host_pid host_port

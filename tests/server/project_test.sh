@@ -15,12 +15,9 @@ build_dir=$(realpath "$1"); source_dir=$(realpath "$2")
 support=$source_dir/tests/support/boinc_client.py
 # BOINC's Python tools need Debian's python3 and its MySQLdb.
 export PATH=/usr/sbin:/usr/bin:/sbin:/bin
-for tool in mariadbd mariadb-install-db apache2 php boinc boinccmd curl; do
-  command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed (tools/build/install_deps.sh)"; exit 0; }
-done
-python3 -c 'import MySQLdb' 2> /dev/null || { echo "SKIP: python3-mysqldb is not installed"; exit 0; }
-[ -x "$build_dir/boinc-server/boinc-7.20.5/sched/cgi" ] || command -v autoreconf > /dev/null ||
-  { echo "SKIP: no server build and no autotools to make one"; exit 0; }
+source "$source_dir/tests/server/demo_helpers.sh"
+skip_without_project_tools
+skip_without_server_build
 
 work=$(realpath "$(mktemp -d "${TMPDIR:-/tmp}/tidewrack-server-XXXXXX")")
 chmod 755 "$work"   # the web server's workers go through it
@@ -36,7 +33,6 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 now() { echo "$EPOCHREALTIME"; }
 seconds_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.0f", b - a }'; }
 sql() { mariadb --no-defaults -h127.0.0.1 -P"$db_port" -uboincadm -pboincadm -N -B boinc_tidewrack -e "$1"; }
-source "$source_dir/tests/server/demo_helpers.sh"
 cleanup() {
   [ -n "$demo_pid" ] && kill "$demo_pid" 2>/dev/null
   bash "$source_dir/tools/server/demo_project.sh" --dir "$demo" --stop > /dev/null 2>&1
