@@ -90,10 +90,10 @@ def numbers(line):
     return [float(x) for x in re.findall(NUMBER, line)]
 
 
-def check(data, wu_name=None):
+def check(data, wu_name=None, summary=None):
     """Returns None for a complete report of work unit wu_name (any, if None),
-    or the reason it is not one. On success, check.cpu and check.wall hold
-    the summary's times and check.starts the number of header blocks."""
+    or the reason it is not one. On success, a dict given as summary gets the
+    summary's times ('cpu', 'wall') and the number of header blocks ('starts')."""
     if not data:
         return 'empty file'
     try:
@@ -158,7 +158,8 @@ def check(data, wu_name=None):
     # report of one start can be held to its own wall clock.
     if starts == 1 and cpu > wall * CPU_OVER_WALL + 1:
         return 'CPU time %.6f s longer than the wall clock time %.6f s' % (cpu, wall)
-    check.cpu, check.wall, check.starts = cpu, wall, starts
+    if summary is not None:
+        summary.update(cpu=cpu, wall=wall, starts=starts)
     return None
 
 
@@ -227,17 +228,18 @@ def server_side(result_id):
     return row
 
 
-def check_against_server(result_id):
-    """The reason the report (already checked by check()) cannot be the result's, or None."""
-    _, cpu_time, elapsed, fpops_est, p_fpops = server_side(result_id)
+def check_against_server(summary, server):
+    """The reason the report, whose summary check() gave, cannot be the result
+    that server_side() describes, or None."""
+    _, cpu_time, elapsed, fpops_est, p_fpops = server
     # A client that never heard the task's CPU time reports 0 (a Windows
     # program under Wine cannot reach a Linux client's shared memory): the
     # client's own elapsed time is then what bounds the report.
     measured_cpu = cpu_time if cpu_time > 0 else elapsed * CPU_OVER_WALL
-    if check.cpu > measured_cpu * CLIENT_SLACK + 10:
-        return 'the report says %.1f s of CPU time, the client measured %.1f s' % (check.cpu, measured_cpu)
-    if check.wall > elapsed * CLIENT_SLACK + 10:
-        return 'the report says %.1f s of wall clock time, the client measured %.1f s' % (check.wall, elapsed)
+    if summary['cpu'] > measured_cpu * CLIENT_SLACK + 10:
+        return 'the report says %.1f s of CPU time, the client measured %.1f s' % (summary['cpu'], measured_cpu)
+    if summary['wall'] > elapsed * CLIENT_SLACK + 10:
+        return 'the report says %.1f s of wall clock time, the client measured %.1f s' % (summary['wall'], elapsed)
     # A client that has not run its benchmarks reports 0 or its stand-in of
     # exactly 1e9: that says nothing of the host's speed.
     speed = p_fpops if p_fpops and 0 < p_fpops < FASTEST_FPOPS and p_fpops != 1e9 else FASTEST_FPOPS
@@ -254,16 +256,18 @@ def judge(path, result_id):
     data, reason = read_report(path)
     if reason:
         return reason
-    wu_name = None
+    wu_name = server = None
     if result_id is not None:
-        wu_name = server_side(result_id)[0]
+        server = server_side(result_id)
+        wu_name = server[0]
     else:
         m = UPLOAD_NAME.fullmatch(os.path.basename(path))
         if m:
             wu_name = m.group(1)
-    reason = check(data, wu_name)
-    if reason is None and result_id is not None:
-        reason = check_against_server(result_id)
+    summary = {}
+    reason = check(data, wu_name, summary)
+    if reason is None and server is not None:
+        reason = check_against_server(summary, server)
     return reason
 
 
